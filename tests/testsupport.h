@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+#include <QTemporaryDir>
+
+class Widget;
+
+// Runs a test inside its own empty working directory, so saved files never
+// touch the real ones; the previous directory comes back on destruction.
+class ScopedWorkingDirectory {
+public:
+    ScopedWorkingDirectory();
+    ~ScopedWorkingDirectory();
+    QString path() const { return m_dir.path(); }
+    bool isValid() const { return m_dir.isValid(); }
+
+private:
+    QTemporaryDir m_dir;
+    QString m_previous;
+};
