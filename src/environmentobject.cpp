@@ -1,0 +1,26 @@
+#include "environmentobject.h"
+
+#include <QPainter>
+
+#include "pixmaps.h"
+
+namespace {
+const char* const kCloudPath = ":/images/cloud.png";
+} // namespace
+
+EnvironmentObject::EnvironmentObject(QObject* parent, double speed, QPointF pos)
+    : QObject(parent), m_speed(speed), m_pos(pos) {}
+
+void EnvironmentObject::shift() {
+    m_pos.rx() -= m_speed;
+    if (m_pos.x() + m_image.width() < 0)
+        m_outOfScreen = true;
+}
+
+void EnvironmentObject::paint(QPainter& painter) {
+    painter.drawPixmap(m_pos, m_image);
+}
+
+Cloud::Cloud(QObject* parent, double speed, QPointF pos) : EnvironmentObject(parent, speed, pos) {
+    m_image = loadPixmap(QString::fromLatin1(kCloudPath));
+}
