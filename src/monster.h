@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QObject>
+#include <QPixmap>
+#include <QPointF>
+
+class Animation;
+class CrashBox;
+class ProgressBar;
+
+// The flying saucer: a passive object the monster system moves, hurts,
+// animates and draws. Looks: 1 healthy, 2 damaged, 3 exploding.
+class Monster : public QObject {
+    Q_OBJECT
+public:
+    explicit Monster(QObject* parent = nullptr);
+
+    void setType(int type);
+    void explode(const QPixmap& sheet);
+
+    QPointF pos() const { return m_pos; }
+    void setPos(QPointF pos) { m_pos = pos; }
+    double vy() const { return m_vy; }
+    void setVy(double vy) { m_vy = vy; }
+    int health() const { return m_health; }
+    void setHealth(int health) { m_health = health; }
+    void decreaseHealth(int amount) { m_health -= amount; }
+    void increaseHealth(int amount) { m_health += amount; }
+    bool isHealthy() const;
+    bool isEntering() const { return m_entering; }
+    void setEntering(bool entering) { m_entering = entering; }
+    int type() const { return m_type; }
+    QPixmap frame() const { return m_frame; }
+    // The monster system replaces the shown frame on every animation step.
+    void setFrame(const QPixmap& frame) { m_frame = frame; }
+    double frameWidth() const { return m_frame.width(); }
+    double frameHeight() const { return m_frame.height(); }
+    QPixmap sheet() const { return m_sheet; }
+    ProgressBar* healthBar() const { return m_healthBar; }
+    CrashBox* crashBox() const { return m_crashBox; }
+    Animation* animation() const { return m_animation; }
+
+public slots:
+    void updateBar();
+    void updateCrashBox(int type);
+
+private:
+    void startAnimation(double frameWidth, int ticksPerFrame);
+
+    QPixmap m_sheet;
+    QPixmap m_frame;
+    Animation* m_animation = nullptr;
+    ProgressBar* m_healthBar = nullptr;
+    CrashBox* m_crashBox = nullptr;
+    QPointF m_pos;
+    double m_vy = 2.0;
+    int m_health = 1000;
+    bool m_entering = true;
+    int m_type = 1;
+};
