@@ -1,0 +1,1246 @@
+#include "widget.h"
+
+#include "animation.h"
+#include "attachment.h"
+#include "bullet.h"
+#include "bulletsystem.h"
+#include "deadeye.h"
+#include "environmentsystem.h"
+#include "gamebutton.h"
+#include "gamecharacter.h"
+#include "gamenumber.h"
+#include "gametext.h"
+#include "ground.h"
+#include "monstersystem.h"
+#include "obstacle.h"
+#include "pixmaps.h"
+#include "progressbar.h"
+#include "savedfile.h"
+#include "scoreboard.h"
+#include "skill.h"
+#include "statusbar.h"
+
+#include <QCoreApplication>
+#include <QDebug>
+#include <QFileInfo>
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QTimer>
+
+#include <algorithm>
+#include <climits>
+#include <random>
+
+namespace {
+// Frame loop.
+constexpr int kSceneInterval = 20;
+constexpr int kObstacleInterval = 500;
+constexpr int kEnvironmentInterval = 500;
+constexpr int kScoreInterval = 1000;
+constexpr double kBaseSpeed = 8.0;
+constexpr double kGroundLineRatio = 0.618;
+constexpr int kInitialWidth = 800;
+constexpr int kInitialHeight = 600;
+
+// Stages.
+constexpr int kStageLoading = 0;
+constexpr int kStageMenu = 1;
+constexpr int kStageRun = 2;
+constexpr int kStagePause = 3;
+constexpr int kStageGameOver = 4;
+constexpr int kStageWin = 5;
+constexpr int kStageStory = 6;
+constexpr int kStageTutorial = 7;
+constexpr int kStageUpgrade = 8;
+
+// Button ids.
+constexpr int kStartButton = 1;
+constexpr int kRestartButton = 2;
+constexpr int kPauseButton = 3;
+constexpr int kContinueButton = 5;
+constexpr int kQuitButton = 6;
+constexpr int kUpgradeButton = 7;
+constexpr int kTeachButton = 8;
+constexpr int kHomeButton = 10;
+constexpr int kConfirmButton = 11;
+
+// Character and input.
+constexpr double kCharacterHomeRatio = 0.3;
+constexpr double kCharacterFootDepth = 10.0;
+constexpr double kLoadingBarLift = 3.0;
+constexpr double kJumpSpeed = -30.0;
+constexpr double kFastFallPush = 10.0;
+constexpr double kSideSpeed = 6.0;
+constexpr double kDeadEyeFactor = 0.1;
+constexpr double kMinDeadEyeEnergy = 1.0;
+constexpr QPointF kMouseAway(-100.0, -100.0);
+
+// Loading bar.
+constexpr double kLoadingBarWidth = 400.0;
+constexpr double kLoadingBarHeight = 40.0;
+constexpr double kLoadingBarBorder = 3.0;
+constexpr double kLoadingBarFinalBorder = 5.0;
+
+// Obstacles.
+constexpr double kBirdSpeedRatio = 1.3;
+constexpr int kMaxCactiBeforeSpawn = 2;
+constexpr int kMaxBirdsBeforeSpawn = 3;
+constexpr double kCactusGap = 300.0;
+constexpr double kCactusFootDepth = 10.0;
+constexpr double kBirdGapAfterCactus = 2.5;
+constexpr double kBirdGapAfterBird = 5.0;
+constexpr int kCactusSkipAtMost = 3;
+constexpr int kBirdSkipAtMost = 6;
+constexpr double kBirdHighest = 400.0;
+constexpr double kBirdLowest = 140.0;
+
+// Painting.
+const QColor kGroundPenColor(128, 128, 128);
+constexpr double kGroundPenWidth = 2.0;
+const QColor kInkColor(40, 40, 40);
+const QColor kLoadingFill(255, 233, 111);
+const QColor kWindowBackground(240, 240, 240);
+constexpr int kVeilMaxAlpha = 50;
+constexpr int kVeilStep = 5;
+constexpr double kTutorialCentreDivisor = 2.5;
+constexpr double kScoreRightRatio = 0.98;
+constexpr double kScoreTopRatio = 1.1;
+
+// Upgrades.
+constexpr int kPricePerLevel = 50;
+constexpr int kMaxPrice = 1500;
+constexpr int kUpgradeFontSize = 20;
+constexpr int kMenuFontSize = 25;
+constexpr int kPanelPenWidth = 4;
+const QColor kPanelFill(240, 240, 240, 180);
+
+const char* const kStoryTexts[] = {
+    "恐龙，是怎么灭绝的？\n天上掉下来的，\n真的只是陨石吗？\n恐怕未必。",
+    "轰击地球的,\n不是石头。\n是墨鲲的卵鞘，\n来自深空。\n墨鲲降临。",
+    "幼龙侵害万物。\n植物、恐龙、其他生灵……\n巨兽哀鸣倒地。\n天空布满掠影。",
+    "世上生灵皆被异化，\n你是唯一幸存者。\n焦土中，残骸间。\n背上，浮游炮…唯一伙伴。",
+    "它低鸣，警示。\n绿光，在炮口闪烁。\n快跑！急奔！\n炮口旋转，锁定…\n但墨鲲从来都不止一只。",
+    "逃亡，\n已经开始。",
+};
+
+int drawInclusive(std::mt19937& engine, int low, int high) {
+    return std::uniform_int_distribution<int>(low, high)(engine);
+}
+
+std::mt19937 freshEngine() {
+    std::random_device device("default");
+    return std::mt19937(device());
+}
+
+int upgradePrice(int level) {
+    return std::min(kPricePerLevel * level, kMaxPrice);
+}
+
+QString upgradeText(int level) {
+    if (level < 0)
+        return QString();
+    switch (level % 4) {
+    case 1:
+        return QStringLiteral("死亡之眼最大持续时间增加");
+    case 2:
+        return QStringLiteral("浮游炮子弹容量增加");
+    case 3:
+        return QStringLiteral("死亡之眼恢复速度增加");
+    default:
+        return QStringLiteral("浮游炮伤害增加");
+    }
+}
+} // namespace
+
+Widget::Widget(QWidget* parent) : QWidget(parent) {
+    m_cursors.load();
+    if (objectName().isEmpty())
+        setObjectName("Widget");
+    resize(kInitialWidth, kInitialHeight);
+    setWindowTitle(QCoreApplication::translate("Widget", "Widget"));
+    setFocusPolicy(Qt::StrongFocus);
+    QPalette windowPalette = palette();
+    windowPalette.setColor(QPalette::Window, kWindowBackground);
+    setPalette(windowPalette);
+
+    showMaximized();
+
+    m_groundLine = frameGeometry().height();
+    m_scoreFile = QStringLiteral("game_score.txt");
+    const QFileInfo marker(QStringLiteral("data_0"));
+    m_firstStart = !(marker.exists() && marker.isFile());
+    showCursor(false);
+    m_stage = kStageLoading;
+    m_baseSpeed = kBaseSpeed;
+
+    m_environment = new EnvironmentSystem(rect(), kBaseSpeed, this);
+    m_character = new GameCharacter(m_environment, this);
+    const double h = m_character->sheet().height();
+    m_character->setPosition(QPointF(kCharacterHomeRatio * width(), -h));
+    m_character->setGroundY(-h);
+    m_rush = std::make_unique<Rush>(m_character, m_environment, 15.0, 150.0);
+    m_deadEye = new DeadEye(this);
+    m_character->setDeadEye(m_deadEye);
+    m_bulletSystem = new BulletSystem(rect(), this);
+    m_bulletSystem->setDeadEye(m_deadEye);
+    m_statusBar = new StatusBar(m_deadEye, m_bulletSystem, m_rush.get(), rect(), this);
+    m_gun = new Gun(m_deadEye, this, m_character);
+    m_scoreBoard = new ScoreBoard(this);
+    m_character->setScoreBoard(m_scoreBoard);
+    m_monsterSystem = new MonsterSystem(m_scoreBoard, m_environment, m_bulletSystem, m_character,
+                                        m_deadEye, this);
+    connect(m_monsterSystem, &MonsterSystem::gameWin, this, &Widget::gameWin);
+    m_essenceDisplay = new NumberSet(7, readEssence(), this);
+
+    createTimers();
+    m_animationTick = 0;
+    changeToStage(m_stage);
+}
+
+Widget::~Widget() {
+    // Buttons are owned by the list, not by Qt: the window deletes them itself.
+    qDeleteAll(m_buttons);
+    m_buttons.clear();
+}
+
+void Widget::createTimers() {
+    m_sceneTimer = makeTimer(kSceneInterval, &Widget::updateScene);
+    m_obstacleTimer = makeTimer(kObstacleInterval, &Widget::updateObstacles);
+    m_environmentTimer = makeTimer(kEnvironmentInterval, &Widget::updateEnvironment);
+    m_scoreTimer = makeTimer(kScoreInterval, &Widget::updateScores);
+}
+
+QTimer* Widget::makeTimer(int interval, void (Widget::*slot)()) {
+    auto* timer = new QTimer(this);
+    connect(timer, &QTimer::timeout, this, slot);
+    timer->start(interval);
+    return timer;
+}
+
+QList<QTimer*> Widget::timers() const {
+    return findChildren<QTimer*>();
+}
+
+bool Widget::isKeyHeld(int key) const {
+    switch (key) {
+    case Qt::Key_W:
+    case Qt::Key_Space:
+        return m_keyJump;
+    case Qt::Key_S:
+        return m_keyDown;
+    case Qt::Key_A:
+        return m_keyLeft;
+    case Qt::Key_D:
+        return m_keyRight;
+    case Qt::Key_Escape:
+        return m_keyEscape;
+    case Qt::Key_F:
+        return m_keySkill;
+    default:
+        return false;
+    }
+}
+
+bool Widget::isMouseButtonHeld(Qt::MouseButton button) const {
+    if (button == Qt::LeftButton)
+        return m_mouseLeft;
+    if (button == Qt::RightButton)
+        return m_mouseRight;
+    return false;
+}
+
+GameButton* Widget::button(int id) const {
+    for (GameButton* candidate : m_buttons) {
+        if (candidate && candidate->id == id)
+            return candidate;
+    }
+    return nullptr;
+}
+
+// ---------------------------------------------------------------- saved files
+
+int Widget::readEssence() const {
+    return SavedFile::readOrCreate(m_scoreFile, 0);
+}
+
+void Widget::writeEssence(int value) const {
+    SavedFile::write(m_scoreFile, value);
+}
+
+void Widget::bankScore() {
+    // Saturate rather than wrap: a huge bank must never turn negative.
+    const qint64 total = qint64(readEssence()) + m_scoreBoard->score();
+    writeEssence(int(std::clamp<qint64>(total, INT_MIN, INT_MAX)));
+}
+
+// ---------------------------------------------------------------- stages
+
+void Widget::gameMenu() {
+    changeToStage(kStageMenu);
+}
+void Widget::gameStart() {
+    changeToStage(kStageRun);
+}
+void Widget::gameContinue() {
+    changeToStage(kStageRun);
+}
+void Widget::gamePause() {
+    changeToStage(kStagePause);
+}
+void Widget::gameIntro() {
+    changeToStage(kStageStory);
+}
+void Widget::gameTeach() {
+    changeToStage(kStageTutorial);
+}
+void Widget::gameUpgrade() {
+    changeToStage(kStageUpgrade);
+}
+
+void Widget::gameEnd() {
+    bankScore();
+    changeToStage(kStageGameOver);
+}
+
+void Widget::gameWin() {
+    bankScore();
+    changeToStage(kStageWin);
+}
+
+void Widget::gameRestart() {
+    m_character->reset();
+    changeToStage(kStageMenu);
+}
+
+void Widget::gameQuit() {
+    qDebug() << "QUIT";
+    QCoreApplication::quit();
+}
+
+void Widget::checkHealth() {
+    if (m_character->health() <= 0.0) {
+        bankScore();
+        changeToStage(kStageGameOver);
+    }
+}
+
+void Widget::decreaseHealth(double amount) {
+    m_character->setHealth(m_character->health() - amount);
+}
+
+void Widget::changeToStage(int type) {
+    // A click that led here must not also hit a button of the new screen.
+    m_mousePos = kMouseAway;
+    switch (type) {
+    case kStageLoading:
+        enterLoading();
+        break;
+    case kStageMenu:
+        enterMenu();
+        break;
+    case kStageRun:
+        enterRun();
+        break;
+    case kStagePause:
+        enterPause();
+        break;
+    case kStageGameOver:
+        enterGameOver();
+        break;
+    case kStageWin:
+        enterWin();
+        break;
+    case kStageStory:
+        enterStory();
+        break;
+    case kStageTutorial:
+        enterTutorial();
+        break;
+    case kStageUpgrade:
+        enterUpgradeScreen();
+        break;
+    default:
+        break;
+    }
+}
+
+void Widget::enterLoading() {
+    m_stage = kStageLoading;
+    auto bar = std::make_unique<ProgressBar>(kLoadingBarWidth, kLoadingBarHeight, QPointF(0, 0),
+                                             kLoadingBarBorder);
+    bar->type = 1;
+    bar->placeBelowCenter(rect());
+    bar->setBorderColor(Qt::black);
+    bar->setFillColor(kLoadingFill);
+    bar->setBorderWidth(kLoadingBarFinalBorder);
+    if (m_firstStart)
+        connect(bar.get(), &ProgressBar::complete, this, &Widget::gameIntro);
+    else
+        connect(bar.get(), &ProgressBar::complete, this, &Widget::gameMenu);
+    m_progressBar = std::move(bar);
+}
+
+void Widget::enterMenu() {
+    m_stage = kStageMenu;
+    m_paused = false;
+    m_gameOver = false;
+    m_rush->reset();
+    clearButtons();
+    GameButton* start = addButton(":/images/start.png", kStartButton);
+    start->centerInLowerPart(rect());
+    const QRectF startRect = start->rect();
+    GameButton* teach = addButton(":/images/teach.png", kTeachButton);
+    teach->setPos(QPointF(startRect.x() + startRect.width(),
+                          startRect.y() + startRect.height() - teach->image().height()));
+    GameButton* upgrade = addButton(":/images/upgrade.png", kUpgradeButton);
+    upgrade->setBottomRight(QPointF(startRect.x(), startRect.y() + startRect.height()));
+    GameButton* quit = addButton(":/images/quit.png", kQuitButton);
+    quit->setBottomRight(QPointF(width() - 1, height() - 1));
+
+    updateUpgrade();
+    if (m_deadEye->isActive())
+        stopDeadEye();
+    m_deadEye->reset();
+    m_bulletSystem->reset(rect());
+    m_statusBar->setScreenRect(rect());
+    m_statusBar->setVisible(false);
+    m_scoreBoard->reset();
+    m_essenceDisplay->setNumber(readEssence());
+    m_monsterSystem->reset();
+    m_environment->setSpeed(m_baseSpeed);
+    m_environment->resetEnd();
+    showCursor(false);
+}
+
+void Widget::enterRun() {
+    if (m_stage == kStageMenu) {
+        m_stage = kStageRun;
+        const double h = m_character->sheet().height();
+        m_character->setGroundY(-h + m_groundLine + kCharacterFootDepth);
+        m_character->setAirborne(true);
+        m_paused = false;
+        m_gameOver = false;
+        m_rush->reset();
+        clearButtons();
+        addButton(":/images/pause.png", kPauseButton)
+            ->setBottomRight(QPointF(width() - 1, height() - 1));
+        explodeObstacles();
+        m_statusBar->setVisible(true);
+        m_scoreBoard->reset();
+        m_scoreBoard->setScore(0);
+        m_scoreBoard->setVisible(true);
+        m_monsterSystem->reset();
+    } else if (m_stage == kStagePause) {
+        m_stage = kStageRun;
+        m_paused = false;
+        clearButtons();
+        addButton(":/images/pause.png", kPauseButton)
+            ->setBottomRight(QPointF(width() - 1, height() - 1));
+        m_bulletSystem->setReloadPaused(false);
+    }
+}
+
+void Widget::enterPause() {
+    m_stage = kStagePause;
+    m_paused = true;
+    if (m_deadEye->isActive())
+        stopDeadEye();
+    clearButtons();
+    addButton(":/images/home.png", kHomeButton)->setBottomRight(QPointF(width() - 1, height() - 1));
+    addButton(":/images/start.png", kContinueButton)->centerInLowerPart(rect());
+    m_bulletSystem->setReloadPaused(true);
+}
+
+void Widget::enterGameOver() {
+    m_stage = kStageGameOver;
+    m_paused = true;
+    m_gameOver = true;
+    qDebug() << "end";
+    GameButton* restart = takeOverButton(kRestartButton, ":/images/restart.png");
+    restart->setVisible(true);
+    restart->id = kRestartButton;
+    restart->centerIn(rect());
+    m_buttons.append(restart);
+    m_bulletSystem->setReloadPaused(true);
+}
+
+void Widget::enterWin() {
+    // paused and gameOver stay as they are: the boss keeps exploding and the
+    // health check keeps running on this screen.
+    m_stage = kStageWin;
+    GameButton* restart = takeOverButton(kRestartButton, ":/images/restart.png");
+    restart->setVisible(true);
+    restart->id = kRestartButton;
+    restart->centerInLowerPart(rect());
+    m_buttons.append(restart);
+    m_bulletSystem->setReloadPaused(true);
+}
+
+void Widget::enterStory() {
+    m_stage = kStageStory;
+    if (!m_textList)
+        m_textList = new TextList(rect(), kInkColor, this);
+    else
+        m_textList->clear();
+    for (const char* text : kStoryTexts)
+        m_textList->addText(QString::fromUtf8(text));
+    // Unique: a second visit must not switch to the tutorial twice.
+    connect(m_textList, &TextList::end, this, &Widget::gameTeach, Qt::UniqueConnection);
+}
+
+void Widget::enterTutorial() {
+    m_stage = kStageTutorial;
+    m_guideImage = loadPixmap(":/images/guide.jpg");
+    GameButton* start = takeOverButton(kStartButton, ":/images/start.png");
+    start->setVisible(true);
+    start->centerInLowerPart(rect());
+    start->id = kStartButton;
+    m_buttons.append(start);
+    if (SavedFile::write(QStringLiteral("data_0"), 1))
+        m_firstStart = false;
+}
+
+void Widget::enterUpgradeScreen() {
+    m_stage = kStageUpgrade;
+    clearButtons();
+    addButton(":/images/confirm.png", kConfirmButton);
+    addButton(":/images/quit.png", kQuitButton);
+}
+
+GameButton* Widget::addButton(const QString& picture, int id) {
+    auto* button = new GameButton(loadPixmap(picture), QPointF(0, 0), this);
+    button->setVisible(true);
+    button->id = id;
+    m_buttons.append(button);
+    return button;
+}
+
+GameButton* Widget::takeOverButton(int id, const QString& picture) {
+    GameButton* result = new GameButton(loadPixmap(picture), QPointF(0, 0), this);
+    bool reused = false;
+    for (int i = 0; i < m_buttons.size();) {
+        GameButton* candidate = m_buttons.at(i);
+        if (!reused && candidate && candidate->id == id) {
+            m_buttons.removeAt(i);
+            delete result;
+            result = candidate;
+            reused = true;
+            continue;
+        }
+        if (candidate)
+            candidate->setVisible(false);
+        ++i;
+    }
+    return result;
+}
+
+void Widget::clearButtons() {
+    qDeleteAll(m_buttons);
+    m_buttons.clear();
+}
+
+void Widget::stopDeadEye() {
+    if (!m_deadEye || !m_rush)
+        return;
+    m_deadEye->deactivate();
+    m_environment->setSpeed(m_rush->isActive() ? 2 * m_baseSpeed : m_baseSpeed);
+}
+
+void Widget::explodeObstacles() {
+    for (Obstacle* bird : std::as_const(m_birdList)) {
+        bird->active = false;
+        bird->exploding = true;
+        bird->setHitPos(bird->pos());
+    }
+    for (Obstacle* cactus : std::as_const(m_cactusList)) {
+        cactus->active = false;
+        cactus->exploding = true;
+    }
+}
+
+// ---------------------------------------------------------------- input
+
+bool Widget::setKey(int key, bool held) {
+    switch (key) {
+    case Qt::Key_W:
+    case Qt::Key_Space:
+        m_keyJump = held;
+        return true;
+    case Qt::Key_S:
+        m_keyDown = held;
+        return true;
+    case Qt::Key_A:
+        m_keyLeft = held;
+        return true;
+    case Qt::Key_D:
+        m_keyRight = held;
+        return true;
+    case Qt::Key_Escape:
+        m_keyEscape = held;
+        return true;
+    case Qt::Key_F:
+        m_keySkill = held;
+        return true;
+    default:
+        return false;
+    }
+}
+
+void Widget::keyPressEvent(QKeyEvent* event) {
+    setKey(event->key(), true);
+}
+
+void Widget::keyReleaseEvent(QKeyEvent* event) {
+    setKey(event->key(), false);
+}
+
+void Widget::mousePressEvent(QMouseEvent* event) {
+    m_mousePos = event->position();
+    if (event->button() == Qt::LeftButton)
+        m_mouseLeft = true;
+    else if (event->button() == Qt::RightButton)
+        m_mouseRight = true;
+}
+
+void Widget::mouseReleaseEvent(QMouseEvent* event) {
+    m_mousePos = event->position();
+    if (event->button() == Qt::LeftButton)
+        m_mouseLeft = false;
+    else if (event->button() == Qt::RightButton)
+        m_mouseRight = false;
+}
+
+void Widget::focusOutEvent(QFocusEvent* event) {
+    QWidget::focusOutEvent(event);
+    releaseInput();
+}
+
+void Widget::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && !isActiveWindow())
+        releaseInput();
+}
+
+// Keys released in another window never reach this one: forget them, and do
+// not let the dinosaur run on unattended.
+void Widget::releaseInput() {
+    m_keyJump = m_keyDown = m_keyLeft = m_keyRight = m_keyEscape = m_keySkill = false;
+    m_mouseLeft = m_mouseRight = false;
+    if (m_stage == kStageRun)
+        gamePause();
+}
+
+void Widget::showCursor(bool aim) {
+    if (m_cursorChosen && aim == m_aimCursorShown)
+        return;
+    setCursor(aim ? m_cursors.aimCursor : m_cursors.pointCursor);
+    m_aimCursorShown = aim;
+    m_cursorChosen = true;
+}
+
+void Widget::updateKeys() {
+    if (m_stage != kStageRun)
+        return;
+    if (m_keyJump && !m_character->isAirborne()) {
+        m_character->setVy(kJumpSpeed);
+        m_character->setAirborne(true);
+    }
+    if (m_keyDown) {
+        if (m_character->isAirborne()) {
+            m_character->setVy(m_character->vy() + kFastFallPush);
+            m_character->setFastFall(true);
+        }
+        if (m_character->posture() != 2)
+            m_character->setPosture(2);
+    } else if (m_rush && !m_rush->isActive() && m_character->posture() != 1) {
+        m_character->setPosture(1);
+    }
+    if (m_keyLeft != m_keyRight && m_character->canMoveSideways())
+        m_character->setVx(m_keyLeft ? -kSideSpeed : kSideSpeed);
+    else
+        m_character->setVx(0.0);
+    if (m_keyEscape)
+        changeToStage(kStagePause);
+    if (m_keySkill)
+        m_rush->start();
+}
+
+void Widget::updateMouse() {
+    showCursor(m_deadEye && m_deadEye->isActive());
+    if (m_stage == kStageLoading || m_stage == kStageStory)
+        return;
+    if (m_stage == kStageRun) {
+        bool endTick = false;
+        updateDeadEyeFromMouse(endTick);
+        if (endTick)
+            return;
+    }
+    const int stageBefore = m_stage;
+    for (int i = 0; i < m_buttons.size(); ++i) {
+        if (runButtonAction(m_buttons.at(i)) || m_stage != stageBefore)
+            break;
+    }
+}
+
+// The right button switches the slow motion; with the left one also held the
+// gun fires towards the last click point.
+void Widget::updateDeadEyeFromMouse(bool& endTick) {
+    if (m_deadEye->energy() < kMinDeadEyeEnergy)
+        stopDeadEye();
+    if (m_mouseRight) {
+        if (m_mouseLeft) {
+            if (m_deadEye->isActive()) {
+                const QPoint aim(int(m_mousePos.x()), int(m_mousePos.y()));
+                m_bulletSystem->shoot(m_gun->center(), aim);
+            }
+        } else if (!m_deadEye->isActive() && m_deadEye->energy() >= kMinDeadEyeEnergy) {
+            m_deadEye->activate(kDeadEyeFactor);
+            m_environment->setSpeed(kDeadEyeFactor * m_baseSpeed);
+            endTick = true;
+        }
+    } else if (m_deadEye->isActive()) {
+        stopDeadEye();
+    }
+}
+
+// Returns true when the action changed the stage, which ends the scan: the
+// old screen's buttons may be gone.
+bool Widget::runButtonAction(GameButton* button) {
+    if (!button || !button->rect().contains(m_mousePos))
+        return false;
+    const int stageBefore = m_stage;
+    const int id = button->id;
+    if (m_stage == kStageRun) {
+        if (id == kPauseButton)
+            changeToStage(kStagePause);
+        return m_stage != stageBefore;
+    }
+    if (!m_mouseLeft)
+        return false;
+    switch (m_stage) {
+    case kStageMenu:
+        if (id == kStartButton)
+            changeToStage(kStageRun);
+        else if (id == kQuitButton)
+            gameQuit();
+        else if (id == kTeachButton)
+            changeToStage(kStageTutorial);
+        else if (id == kUpgradeButton)
+            changeToStage(kStageUpgrade);
+        break;
+    case kStagePause:
+        if (id == kContinueButton) {
+            changeToStage(kStageRun);
+        } else if (id == kHomeButton) {
+            bankScore();
+            changeToStage(kStageMenu);
+        }
+        break;
+    case kStageGameOver:
+    case kStageWin:
+        if (id == kRestartButton && button->isVisible()) {
+            m_character->reset();
+            changeToStage(kStageMenu);
+        }
+        break;
+    case kStageTutorial:
+        if (id == kStartButton)
+            changeToStage(kStageMenu);
+        break;
+    case kStageUpgrade:
+        if (id == kQuitButton) {
+            changeToStage(kStageMenu);
+        } else if (id == kConfirmButton && button->isVisible()) {
+            characterUpgrade();
+            changeToStage(kStageMenu);
+        }
+        break;
+    default:
+        break;
+    }
+    return m_stage != stageBefore;
+}
+
+// ---------------------------------------------------------------- frame loop
+
+void Widget::updateScene() {
+    m_groundLine = kGroundLineRatio * frameGeometry().height();
+    m_environment->setScreenRect(rect());
+    if (m_rush && m_deadEye && !m_rush->isActive() && !m_deadEye->isActive())
+        m_environment->setSpeed(m_baseSpeed);
+    if (m_stage == kStageRun)
+        updateKeys();
+    updateMouse();
+    updatePosition();
+    updateBars();
+    updateBullets();
+    if (m_stage == kStageRun || m_stage == kStageWin) {
+        m_monsterSystem->updateState();
+        if (m_stage == kStageRun)
+            m_monsterSystem->updateAttack();
+    }
+    if (!m_paused && !m_gameOver) {
+        checkHealth();
+        updateMovement();
+        updateAnimation();
+        m_rush->update();
+    }
+    update();
+}
+
+void Widget::updateEnvironment() {
+    m_environment->updateState(m_groundLine);
+}
+
+void Widget::updateBullets() {
+    if (m_bulletSystem)
+        m_bulletSystem->updateState();
+}
+
+void Widget::updateSkill() {
+    m_rush->update();
+}
+
+void Widget::updateMonsterState() {
+    if (m_stage == kStageRun || m_stage == kStageWin)
+        m_monsterSystem->updateState();
+}
+
+void Widget::updateMonsterAttack() {
+    if (m_stage == kStageRun)
+        m_monsterSystem->updateAttack();
+}
+
+void Widget::updateScores() {
+    if (m_stage == kStageRun)
+        m_scoreBoard->addScore(1);
+}
+
+void Widget::updateBars() {
+    if (m_stage == kStageLoading) {
+        const QList<Ground*>& grounds = m_environment->grounds();
+        if (!grounds.isEmpty() && grounds.first() && m_progressBar) {
+            const double w = width();
+            const double x = grounds.first()->p1().x();
+            m_progressBar->setProgress(std::max(m_progressBar->progress(), (w - x) / w));
+        }
+    } else if (m_stage == kStageRun) {
+        m_statusBar->updateBars();
+        m_monsterSystem->updateBar();
+    }
+}
+
+void Widget::updatePosition() {
+    const double h = m_character->sheet().height();
+    if (m_stage == kStageLoading) {
+        if (!m_progressBar)
+            return;
+        m_progressBar->placeBelowCenter(rect());
+        const double p = m_progressBar->progress();
+        if (p > 0) {
+            const QPointF bar = m_progressBar->position();
+            m_character->setPosition(
+                QPointF(bar.x() + p * m_progressBar->width() - 0.5 * m_character->width(),
+                        bar.y() - h - kLoadingBarLift));
+        }
+    } else if (m_stage == kStageMenu) {
+        m_character->setPosition(QPointF(kCharacterHomeRatio * width(), -h - 1));
+        m_character->setGroundY(-h);
+    } else if (m_stage == kStageRun) {
+        m_character->setGroundY(-h + m_groundLine + kCharacterFootDepth);
+        m_statusBar->updatePosition(rect());
+        m_scoreBoard->setBottomRight(
+            QPointF(kScoreRightRatio * width(), kScoreTopRatio * m_scoreBoard->height()));
+        m_monsterSystem->updatePosition();
+    }
+}
+
+void Widget::updateMovement() {
+    if (m_stage == kStageWin)
+        return;
+    const double speed = m_environment->speed();
+    for (Obstacle* cactus : std::as_const(m_cactusList))
+        cactus->setSpeed(speed);
+    for (Obstacle* bird : std::as_const(m_birdList))
+        bird->setSpeed(kBirdSpeedRatio * speed);
+    m_environment->updateMovement();
+    moveObstacles();
+    m_bulletSystem->updateMovement();
+    if (m_character) {
+        m_character->fall();
+        m_character->horizontal_shift();
+        m_character->move_to(m_environment->speed());
+        m_character->updateCrashBox(m_character->posture());
+    }
+}
+
+void Widget::moveObstacles() {
+    for (Obstacle* cactus : std::as_const(m_cactusList))
+        cactus->shift();
+    // Birds are kept as obstacles but must take their own step, which also drops them.
+    for (Obstacle* bird : std::as_const(m_birdList))
+        static_cast<Bird*>(bird)->shift();
+}
+
+void Widget::updateAnimation() {
+    if (m_animationTick != 0) {
+        m_animationTick = m_animationTick == 2 ? 0 : m_animationTick + 1;
+        return;
+    }
+    m_animationTick = 1;
+
+    switch (m_stage) {
+    case kStageLoading:
+        m_character->setFrame(m_character->animation()->play());
+        break;
+    case kStageMenu:
+        for (Obstacle* bird : std::as_const(m_birdList)) {
+            if (bird->animation)
+                bird->frame = bird->animation->play();
+        }
+        for (Obstacle* cactus : std::as_const(m_cactusList))
+            cactus->frame = cactus->image();
+        break;
+    case kStageRun:
+    case kStageWin:
+    case kStageUpgrade:
+        m_character->setFrame(m_character->animation()->play());
+        m_gun->setFrame(m_gun->animation()->play());
+        animateObstacles();
+        m_monsterSystem->updateAnimation();
+        paceAnimations();
+        break;
+    default:
+        break;
+    }
+}
+
+void Widget::animateObstacles() {
+    for (Obstacle* bird : std::as_const(m_birdList)) {
+        if (bird->exploding)
+            bird->frame = bird->explosion->play();
+        else if (bird->animation)
+            bird->frame = bird->animation->play();
+    }
+    for (Obstacle* cactus : std::as_const(m_cactusList)) {
+        if (cactus->exploding)
+            cactus->frame = cactus->explosion->play();
+        else
+            cactus->frame = cactus->image();
+    }
+}
+
+// Written after the frames are taken, so an explosion that starts during
+// DeadEye makes its first step at full pace.
+void Widget::paceAnimations() {
+    int oneTick = 1;
+    int twoTicks = 2;
+    if (m_deadEye) {
+        const double f = m_deadEye->timeFactor();
+        oneTick = int(1.0 / f);
+        twoTicks = int(2.0 / f);
+    }
+    for (Obstacle* cactus : std::as_const(m_cactusList)) {
+        if (cactus->animation)
+            cactus->animation->ticksPerFrame = oneTick;
+        if (cactus->exploding)
+            cactus->explosion->ticksPerFrame = oneTick;
+    }
+    for (Obstacle* bird : std::as_const(m_birdList)) {
+        if (bird->animation)
+            bird->animation->ticksPerFrame = twoTicks;
+        if (bird->exploding)
+            bird->explosion->ticksPerFrame = oneTick;
+    }
+    m_character->animation()->ticksPerFrame = oneTick;
+}
+
+// ---------------------------------------------------------------- obstacles
+
+void Widget::updateObstacles() {
+    removeObstacles();
+    if (m_stage != kStageWin) {
+        spawnCactus();
+        spawnBird();
+    }
+}
+
+// Only once the whole shown frame has left the window; one of each kind per call.
+void Widget::removeObstacles() {
+    for (QList<Obstacle*>* list : {&m_cactusList, &m_birdList}) {
+        for (int i = 0; i < list->size(); ++i) {
+            Obstacle* obstacle = list->at(i);
+            if (obstacle->pos().x() < -obstacle->frame.width()) {
+                list->removeAt(i);
+                delete obstacle;
+                break;
+            }
+        }
+    }
+}
+
+void Widget::spawnCactus() {
+    if (m_cactusList.size() > kMaxCactiBeforeSpawn)
+        return;
+    const double right = rect().right();
+    if (!m_cactusList.isEmpty() && right - m_cactusList.last()->pos().x() < kCactusGap)
+        return;
+    std::mt19937 engine = freshEngine();
+    if (drawInclusive(engine, 1, 10) <= kCactusSkipAtMost)
+        return;
+    auto* cactus = new Cacti(this);
+    cactus->setCharacter(m_character);
+    cactus->setBulletSystem(m_bulletSystem);
+    cactus->setScoreBoard(m_scoreBoard);
+    cactus->setPos(QPointF(right, m_groundLine - cactus->height() + kCactusFootDepth));
+    m_cactusList.append(cactus);
+}
+
+void Widget::spawnBird() {
+    if (m_birdList.size() > kMaxBirdsBeforeSpawn)
+        return;
+    const double right = rect().right();
+    const double characterWidth = m_character->width();
+    if (!m_cactusList.isEmpty() &&
+        right - m_cactusList.last()->pos().x() < kBirdGapAfterCactus * characterWidth)
+        return;
+    if (!m_birdList.isEmpty() &&
+        right - m_birdList.last()->pos().x() < kBirdGapAfterBird * characterWidth)
+        return;
+    std::mt19937 engine = freshEngine();
+    if (drawInclusive(engine, 1, 10) <= kBirdSkipAtMost)
+        return;
+    auto* bird = new Bird(this);
+    bird->setCharacter(m_character);
+    bird->setBulletSystem(m_bulletSystem);
+    bird->setScoreBoard(m_scoreBoard);
+    const double h = bird->height();
+    const int low = int(m_groundLine - h - kBirdHighest);
+    const int high = int(m_groundLine - h - kBirdLowest);
+    bird->setPos(QPointF(right, drawInclusive(engine, low, high)));
+    m_birdList.append(bird);
+}
+
+// ---------------------------------------------------------------- painting
+
+void Widget::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    const int stage = m_stage;
+    if (stage == kStageStory) {
+        m_environment->paintWhiteBackground(painter);
+        if (m_textList)
+            m_textList->display(painter);
+        return;
+    }
+    if (stage == kStageTutorial) {
+        paintTutorial(painter);
+        return;
+    }
+    if (stage == kStageLoading) {
+        m_environment->paintWhiteBackground(painter);
+        if (m_progressBar)
+            m_progressBar->paint(painter);
+        painter.drawPixmap(m_character->position(), m_character->frame());
+        return;
+    }
+
+    paintWorld(painter);
+    switch (stage) {
+    case kStageUpgrade:
+        paintUpgrade(painter);
+        return;
+    case kStageMenu:
+        paintMenuScore(painter);
+        break;
+    case kStageRun:
+    case kStagePause:
+    case kStageGameOver:
+        paintRunningStage(painter);
+        break;
+    case kStageWin:
+        paintWinStage(painter);
+        break;
+    default:
+        break;
+    }
+    paintButtons(painter);
+}
+
+void Widget::paintTutorial(QPainter& painter) {
+    painter.resetTransform();
+    const int x = width() / 2 - m_guideImage.width() / 2;
+    const double y = height() / kTutorialCentreDivisor - m_guideImage.height() / 2;
+    painter.drawPixmap(QPointF(x, int(y)), m_guideImage);
+    paintButtons(painter);
+}
+
+void Widget::paintWorld(QPainter& painter) {
+    painter.setPen(
+        QPen(kGroundPenColor, kGroundPenWidth, Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin));
+    m_environment->paintEnvironment(painter);
+    paintObstacles(painter);
+}
+
+void Widget::paintObstacles(QPainter& painter) {
+    for (const Obstacle* cactus : std::as_const(m_cactusList)) {
+        const QPixmap& frame = cactus->frame;
+        if (cactus->exploding) {
+            const QPixmap sheet = cactus->image();
+            painter.drawPixmap(QPointF(cactus->pos().x() + sheet.width() / 2 - frame.width() / 2,
+                                       cactus->pos().y() + sheet.height() / 2 - frame.height() / 2),
+                               frame);
+        } else if (frame.width() != frame.height()) {
+            painter.drawPixmap(cactus->pos(), frame);
+        }
+    }
+    const double drift = m_environment->speed();
+    for (const Obstacle* obstacle : std::as_const(m_birdList)) {
+        const auto* bird = static_cast<const Bird*>(obstacle);
+        const QPixmap& frame = bird->frame;
+        if (bird->exploding) {
+            const double frameWidth = bird->animation ? bird->animation->frameWidth : 0.0;
+            const QPixmap sheet = bird->image();
+            painter.drawPixmap(
+                QPointF(bird->hitPos().x() + frameWidth * 0.5 - frame.width() / 2 -
+                            bird->dropCount() * drift,
+                        bird->hitPos().y() + sheet.height() / 2 - frame.height() / 2),
+                frame);
+        } else if (frame.width() != frame.height()) {
+            painter.drawPixmap(bird->pos(), frame);
+        }
+    }
+}
+
+void Widget::paintVeil(QPainter& painter) {
+    QColor& veil = m_deadEye->veilColor;
+    if (m_deadEye->isActive() && veil.alpha() < kVeilMaxAlpha)
+        veil.setAlpha(veil.alpha() + kVeilStep);
+    else if (!m_deadEye->isActive() && veil.alpha() > 0)
+        veil.setAlpha(veil.alpha() - kVeilStep);
+    painter.save();
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QBrush(veil));
+    const QRect whole = rect();
+    painter.drawRects(&whole, 1);
+    painter.restore();
+}
+
+void Widget::paintCharacterAndGun(QPainter& painter) {
+    painter.drawPixmap(m_character->position(), m_character->frame());
+    painter.drawPixmap(m_gun->position(), m_gun->frame());
+}
+
+void Widget::paintRunningStage(QPainter& painter) {
+    const bool bossInFront = m_monsterSystem->state() == 1;
+    if (!bossInFront)
+        m_monsterSystem->paint(painter);
+    paintVeil(painter);
+    paintCharacterAndGun(painter);
+    m_bulletSystem->paintBullets(painter);
+    if (bossInFront)
+        m_monsterSystem->paint(painter);
+    m_statusBar->paint(painter);
+    m_scoreBoard->paint(painter);
+}
+
+void Widget::paintWinStage(QPainter& painter) {
+    m_monsterSystem->paint(painter);
+    paintCharacterAndGun(painter);
+    m_bulletSystem->paintBullets(painter);
+    m_scoreBoard->paint(painter);
+    paintWin(painter);
+}
+
+void Widget::paintButtons(QPainter& painter) {
+    for (GameButton* button : std::as_const(m_buttons)) {
+        if (button)
+            button->paint(painter);
+    }
+}
+
+void Widget::paintWin(QPainter& painter) {
+    m_environment->paintEnd(painter);
+}
+
+// ---------------------------------------------------------------- upgrades
+
+void Widget::updateUpgrade() {
+    const int level = m_character->level();
+    const int q = (level - 1) / 4;
+    const int r = (level - 1) % 4;
+    m_deadEye->maxEnergy = 16 * q + 20;
+    m_deadEye->recovery = q * 0.15 + 0.2;
+    m_bulletSystem->setCapacity(3 * q + 5);
+    m_bulletSystem->setDamage((5 * q + 5) * 2);
+    if (r >= 1)
+        m_deadEye->maxEnergy += 16;
+    if (r >= 2)
+        m_bulletSystem->setCapacity(m_bulletSystem->capacity() + 3);
+    if (r == 3)
+        m_deadEye->recovery += 0.15;
+}
+
+void Widget::paintMenuScore(QPainter& painter) {
+    const int w = width();
+    const int h = height();
+    painter.setFont(QFont(QStringLiteral("黑体"), kMenuFontSize));
+    painter.setPen(kInkColor);
+    painter.drawText(QRect(QPoint(0, 0), QPoint(w, h / 8)), Qt::AlignCenter | Qt::TextWordWrap,
+                     QStringLiteral("能量精粹"));
+    m_essenceDisplay->setPos(QPointF(w / 2 - m_essenceDisplay->totalWidth() * 0.5, h / 8));
+    m_essenceDisplay->paint(painter);
+}
+
+void Widget::paintUpgrade(QPainter& painter) {
+    paintMenuScore(painter);
+    const int w = width();
+    const int h = height();
+    const int level = m_character->level();
+    const int price = upgradePrice(level);
+
+    painter.setFont(QFont(QStringLiteral("黑体"), kUpgradeFontSize));
+    painter.setPen(QPen(kInkColor, kPanelPenWidth));
+    painter.setBrush(QBrush(kPanelFill));
+    const QPointF digitsTopLeft = m_essenceDisplay->pos();
+    const QPointF digitsBottomRight = m_essenceDisplay->bottomRight();
+    const double x = digitsTopLeft.x() - w / 10;
+    const double y = h / 8 + digitsBottomRight.y();
+    const double panelWidth = w / 10 + digitsBottomRight.x() - x;
+    const double panelHeight = (h / 3 + y) - y;
+    const QRectF panel(x, y, panelWidth, panelHeight);
+    painter.drawRects(&panel, 1);
+
+    const double rowHeight = (y + panelHeight - 0.75 * panelHeight) - y;
+    const int flags = Qt::AlignCenter | Qt::TextWordWrap;
+    painter.drawText(QRectF(x, y, panelWidth, rowHeight), flags,
+                     QStringLiteral("当前等级为：") + QString::number(level));
+    painter.drawText(QRectF(x, y + 0.25 * panelHeight, panelWidth, rowHeight), flags,
+                     QStringLiteral("升级效果:") + upgradeText(level));
+    painter.drawText(QRectF(x, y + 0.5 * panelHeight, panelWidth, rowHeight), flags,
+                     QStringLiteral("升级所需能量精粹:") + QString::number(price));
+
+    const QRect area(QPoint(qRound(x), int(qRound(y + 0.5 * panelHeight) + 0.25 * panelHeight)),
+                     QPoint(qRound(x + panelWidth), qRound(y + panelHeight)));
+    for (GameButton* button : std::as_const(m_buttons)) {
+        if (!button)
+            continue;
+        if (button->id == kQuitButton) {
+            button->centerInRightHalf(area);
+            button->paint(painter);
+        } else if (button->id == kConfirmButton) {
+            button->centerInLeftHalf(area);
+            if (m_essenceDisplay->number() < price)
+                button->setVisible(false);
+            button->paint(painter);
+        }
+    }
+}
+
+void Widget::characterUpgrade() {
+    const int level = m_character->level();
+    m_essenceDisplay->setNumber(m_essenceDisplay->number() - upgradePrice(level));
+    writeEssence(m_essenceDisplay->number());
+    m_character->levelUp();
+}

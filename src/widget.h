@@ -1,0 +1,203 @@
+#pragma once
+
+#include "cursors.h"
+
+#include <QList>
+#include <QPixmap>
+#include <QPointF>
+#include <QString>
+#include <QWidget>
+
+#include <memory>
+
+class BulletSystem;
+class DeadEye;
+class EnvironmentSystem;
+class GameButton;
+class GameCharacter;
+class Gun;
+class MonsterSystem;
+class NumberSet;
+class Obstacle;
+class ProgressBar;
+class QTimer;
+class Rush;
+class ScoreBoard;
+class StatusBar;
+class TextList;
+
+// The one game window: owns every game object, runs the frame loop, switches
+// between the nine screens (stages) and turns input into actions once per tick.
+//
+// Stages: 0 loading, 1 menu, 2 running game, 3 pause, 4 game over, 5 win,
+// 6 intro story, 7 tutorial, 8 upgrade screen.
+class Widget : public QWidget {
+    Q_OBJECT
+public:
+    explicit Widget(QWidget* parent = nullptr);
+    ~Widget() override;
+
+    int readEssence() const;
+    void writeEssence(int value) const;
+
+    // Read access for the game's own tools (tests, benchmark, soak driver).
+    int stage() const { return m_stage; }
+    bool isPaused() const { return m_paused; }
+    bool isGameOver() const { return m_gameOver; }
+    bool isFirstStart() const { return m_firstStart; }
+    double groundLine() const { return m_groundLine; }
+    double baseSpeed() const { return m_baseSpeed; }
+    QPointF mousePos() const { return m_mousePos; }
+    bool isKeyHeld(int key) const;
+    bool isMouseButtonHeld(Qt::MouseButton button) const;
+    const QList<GameButton*>& buttons() const { return m_buttons; }
+    GameButton* button(int id) const;
+    const QList<Obstacle*>& cactusList() const { return m_cactusList; }
+    const QList<Obstacle*>& birdList() const { return m_birdList; }
+    ProgressBar* progressBar() const { return m_progressBar.get(); }
+    TextList* textList() const { return m_textList; }
+    StatusBar* statusBar() const { return m_statusBar; }
+    GameCharacter* character() const { return m_character; }
+    EnvironmentSystem* environment() const { return m_environment; }
+    MonsterSystem* monsterSystem() const { return m_monsterSystem; }
+    DeadEye* deadEye() const { return m_deadEye; }
+    Gun* gun() const { return m_gun; }
+    BulletSystem* bulletSystem() const { return m_bulletSystem; }
+    ScoreBoard* scoreBoard() const { return m_scoreBoard; }
+    NumberSet* essenceDisplay() const { return m_essenceDisplay; }
+    Rush* rush() const { return m_rush.get(); }
+    const Cursors& cursors() const { return m_cursors; }
+    const QPixmap& guideImage() const { return m_guideImage; }
+    QList<QTimer*> timers() const;
+
+public slots:
+    void updateScene();
+    void updateEnvironment();
+    void updateObstacles();
+    void updateBullets();
+    void updateAnimation();
+    void updateMovement();
+    void updatePosition();
+    void updateSkill();
+    void updateMonsterState();
+    void updateMonsterAttack();
+    void updateBars();
+    void updateScores();
+    void updateKeys();
+    void updateMouse();
+    void updateUpgrade();
+    void gamePause();
+    void gameContinue();
+    void gameEnd();
+    void gameRestart();
+    void gameStart();
+    void gameMenu();
+    void gameWin();
+    void gameIntro();
+    void gameTeach();
+    void gameQuit();
+    void gameUpgrade();
+    void changeToStage(int type);
+    void checkHealth();
+    void decreaseHealth(double amount);
+    void paintWin(QPainter& painter);
+    void paintMenuScore(QPainter& painter);
+    void paintUpgrade(QPainter& painter);
+    void characterUpgrade();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void createTimers();
+    QTimer* makeTimer(int interval, void (Widget::*slot)());
+
+    void enterLoading();
+    void enterMenu();
+    void enterRun();
+    void enterPause();
+    void enterGameOver();
+    void enterWin();
+    void enterStory();
+    void enterTutorial();
+    void enterUpgradeScreen();
+
+    GameButton* addButton(const QString& picture, int id);
+    GameButton* takeOverButton(int id, const QString& picture);
+    void clearButtons();
+    void bankScore();
+    void stopDeadEye();
+    void explodeObstacles();
+
+    void updateDeadEyeFromMouse(bool& endTick);
+    bool runButtonAction(GameButton* button);
+
+    void removeObstacles();
+    void spawnCactus();
+    void spawnBird();
+    void moveObstacles();
+    void animateObstacles();
+    void paceAnimations();
+
+    void paintWorld(QPainter& painter);
+    void paintObstacles(QPainter& painter);
+    void paintVeil(QPainter& painter);
+    void paintCharacterAndGun(QPainter& painter);
+    void paintRunningStage(QPainter& painter);
+    void paintWinStage(QPainter& painter);
+    void paintButtons(QPainter& painter);
+    void paintTutorial(QPainter& painter);
+
+    void showCursor(bool aim);
+    void releaseInput();
+    bool setKey(int key, bool held);
+
+    int m_stage = 0;
+    bool m_keyJump = false;
+    bool m_keyDown = false;
+    bool m_keyLeft = false;
+    bool m_keyRight = false;
+    bool m_keyEscape = false;
+    bool m_keySkill = false;
+    bool m_mouseLeft = false;
+    bool m_mouseRight = false;
+    QPointF m_mousePos;
+    QString m_scoreFile;
+    double m_groundLine = 0.0;
+    double m_baseSpeed = 8.0;
+    QTimer* m_sceneTimer = nullptr;
+    QTimer* m_obstacleTimer = nullptr;
+    QTimer* m_environmentTimer = nullptr;
+    QTimer* m_scoreTimer = nullptr;
+    int m_animationTick = 0;
+    QList<GameButton*> m_buttons;
+    // The loading bar has no parent; the window releases it.
+    std::unique_ptr<ProgressBar> m_progressBar;
+    StatusBar* m_statusBar = nullptr;
+    GameCharacter* m_character = nullptr;
+    QList<Obstacle*> m_cactusList;
+    QList<Obstacle*> m_birdList;
+    EnvironmentSystem* m_environment = nullptr;
+    MonsterSystem* m_monsterSystem = nullptr;
+    DeadEye* m_deadEye = nullptr;
+    Gun* m_gun = nullptr;
+    BulletSystem* m_bulletSystem = nullptr;
+    ScoreBoard* m_scoreBoard = nullptr;
+    NumberSet* m_essenceDisplay = nullptr;
+    Cursors m_cursors;
+    TextList* m_textList = nullptr;
+    bool m_paused = false;
+    bool m_gameOver = false;
+    bool m_firstStart = false;
+    QPixmap m_guideImage;
+    // The dash skill has no parent; the window releases it.
+    std::unique_ptr<Rush> m_rush;
+    bool m_aimCursorShown = false;
+    bool m_cursorChosen = false;
+};
