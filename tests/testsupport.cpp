@@ -6,4 +6,6 @@ ScopedWorkingDirectory::ScopedWorkingDirectory() : m_previous(QDir::currentPath(
     QDir::setCurrent(m_dir.path());
 }
 
-ScopedWorkingDirectory::~ScopedWorkingDirectory() { QDir::setCurrent(m_previous); }
+ScopedWorkingDirectory::~ScopedWorkingDirectory() {
+    QDir::setCurrent(m_previous);
+}

@@ -1,0 +1,102 @@
+#include "gameharness.h"
+
+#include "gamebutton.h"
+#include "gamecharacter.h"
+
+#include <QImage>
+#include <QTest>
+#include <QTimer>
+
+GameHarness::GameHarness(QSize clientSize)
+    : m_size(clientSize), m_directory(std::make_unique<ScopedWorkingDirectory>()) {
+    build();
+}
+
+GameHarness::~GameHarness() {
+    m_widget.reset();
+}
+
+void GameHarness::build() {
+    m_widget = std::make_unique<Widget>();
+    stopTimers();
+    m_widget->setWindowState(Qt::WindowNoState);
+    m_widget->setFixedSize(m_size);
+}
+
+void GameHarness::restart() {
+    m_widget.reset();
+    build();
+}
+
+void GameHarness::stopTimers() {
+    for (QTimer* timer : m_widget->findChildren<QTimer*>())
+        timer->stop();
+}
+
+void GameHarness::tick(int count) {
+    for (int i = 0; i < count; ++i)
+        m_widget->updateScene();
+}
+
+bool GameHarness::finishLoading(int limit) {
+    for (int i = 0; i < limit && m_widget->stage() == 0; ++i) {
+        if (i % 25 == 0)
+            m_widget->updateEnvironment();
+        tick();
+    }
+    return m_widget->stage() != 0;
+}
+
+bool GameHarness::reachMenu() {
+    if (!finishLoading())
+        return false;
+    if (m_widget->stage() == 6) {
+        for (int i = 0; i < 20000 && m_widget->stage() == 6; ++i)
+            paint();
+    }
+    if (m_widget->stage() == 7)
+        clickButton(1);
+    return m_widget->stage() == 1;
+}
+
+bool GameHarness::startRun() {
+    if (m_widget->stage() != 1)
+        return false;
+    clickButton(1);
+    for (int i = 0; i < 200 && m_widget->character()->isAirborne(); ++i)
+        tick();
+    return m_widget->stage() == 2 && !m_widget->character()->isAirborne();
+}
+
+void GameHarness::pressKey(int key) {
+    QTest::keyPress(m_widget.get(), Qt::Key(key));
+}
+
+void GameHarness::releaseKey(int key) {
+    QTest::keyRelease(m_widget.get(), Qt::Key(key));
+}
+
+void GameHarness::pressMouse(QPointF pos, Qt::MouseButton button) {
+    QTest::mousePress(m_widget.get(), button, Qt::NoModifier, pos.toPoint());
+}
+
+void GameHarness::releaseMouse(QPointF pos, Qt::MouseButton button) {
+    QTest::mouseRelease(m_widget.get(), button, Qt::NoModifier, pos.toPoint());
+}
+
+void GameHarness::click(QPointF pos) {
+    pressMouse(pos);
+    tick();
+    releaseMouse(pos);
+}
+
+void GameHarness::clickButton(int id) {
+    GameButton* button = m_widget->button(id);
+    if (button)
+        click(button->rect().center());
+}
+
+void GameHarness::paint() {
+    QImage image(m_widget->size(), QImage::Format_ARGB32_Premultiplied);
+    m_widget->render(&image);
+}
