@@ -29,3 +29,39 @@ test: build
 
 clean:
 	@rm -rf $(BUILD_DIR)
+
+# ---- beyond the two everyday commands ------------------------------------
+
+RELEASE_DIR ?= build-release
+SANITIZE_DIR ?= build-sanitize
+TICKS ?= 50000
+SANITIZE_TICKS ?= 20000
+
+.PHONY: bench soak sanitize screenshots art
+
+bench: deps
+	@cmake -S . -B $(RELEASE_DIR) -DCMAKE_BUILD_TYPE=Release > /dev/null
+	@cmake --build $(RELEASE_DIR) --target brimtalon_bench -j $(JOBS)
+	@QT_QPA_PLATFORM=offscreen ./$(RELEASE_DIR)/bench/brimtalon_bench
+
+soak: build
+	@QT_QPA_PLATFORM=offscreen ./$(BUILD_DIR)/tests/soak/brimtalon_soak $(TICKS)
+
+sanitize: deps
+	@cmake -S . -B $(SANITIZE_DIR) -DCMAKE_BUILD_TYPE=Debug -DBRIMTALON_SANITIZE=ON > /dev/null
+	@cmake --build $(SANITIZE_DIR) -j $(JOBS)
+	@cd $(SANITIZE_DIR) && QT_QPA_PLATFORM=offscreen \
+		ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp \
+		UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+		ctest --output-on-failure -j $(JOBS)
+	@QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1 \
+		LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp \
+		UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+		./$(SANITIZE_DIR)/tests/soak/brimtalon_soak $(SANITIZE_TICKS)
+
+screenshots: build
+	@mkdir -p docs/screenshots
+	@QT_QPA_PLATFORM=offscreen ./$(BUILD_DIR)/tools/screenshots/brimtalon_screenshots docs/screenshots
+
+art:
+	@./tools/make-art.sh
