@@ -1,0 +1,143 @@
+#pragma once
+
+#include <QBrush>
+#include <QFont>
+#include <QLineF>
+#include <QList>
+#include <QPaintDevice>
+#include <QPaintEngine>
+#include <QPen>
+#include <QPixmap>
+#include <QRectF>
+#include <QSize>
+#include <QString>
+#include <QTextItem>
+
+// A paint device that draws nothing and records every primitive with the pen,
+// brush and font in force, so tests can check exact geometry and colours
+// instead of guessing them back from rasterised pixels.
+struct PaintCall {
+    enum Kind { Rect, Line, Pixmap, Text };
+    Kind kind;
+    QRectF rect;      // Rect: the rectangle; Pixmap: the target rectangle
+    QLineF line;      // Line only
+    QSize pixmapSize; // Pixmap only
+    QString text;     // Text only: one laid-out piece
+    QPen pen;
+    QBrush brush;
+    QFont font;
+};
+
+class RecordingPaintEngine : public QPaintEngine {
+public:
+    RecordingPaintEngine() : QPaintEngine(QPaintEngine::AllFeatures) {}
+
+    QList<PaintCall> calls;
+
+    bool begin(QPaintDevice*) override { return true; }
+    bool end() override { return true; }
+    Type type() const override { return QPaintEngine::User; }
+
+    void updateState(const QPaintEngineState& state) override {
+        if (state.state() & QPaintEngine::DirtyPen)
+            m_pen = state.pen();
+        if (state.state() & QPaintEngine::DirtyBrush)
+            m_brush = state.brush();
+        if (state.state() & QPaintEngine::DirtyFont)
+            m_font = state.font();
+    }
+
+    void drawRects(const QRectF* rects, int count) override {
+        for (int i = 0; i < count; ++i)
+            record(PaintCall::Rect).rect = rects[i];
+    }
+    void drawRects(const QRect* rects, int count) override {
+        for (int i = 0; i < count; ++i)
+            record(PaintCall::Rect).rect = QRectF(rects[i]);
+    }
+    void drawLines(const QLineF* lines, int count) override {
+        for (int i = 0; i < count; ++i)
+            record(PaintCall::Line).line = lines[i];
+    }
+    void drawLines(const QLine* lines, int count) override {
+        for (int i = 0; i < count; ++i)
+            record(PaintCall::Line).line = QLineF(lines[i]);
+    }
+    void drawPixmap(const QRectF& target, const QPixmap& pixmap, const QRectF&) override {
+        PaintCall& call = record(PaintCall::Pixmap);
+        call.rect = target;
+        call.pixmapSize = pixmap.size();
+    }
+    void drawImage(const QRectF& target, const QImage& image, const QRectF&,
+                   Qt::ImageConversionFlags) override {
+        PaintCall& call = record(PaintCall::Pixmap);
+        call.rect = target;
+        call.pixmapSize = image.size();
+    }
+    void drawTextItem(const QPointF&, const QTextItem& item) override {
+        record(PaintCall::Text).text = item.text();
+    }
+    void drawPolygon(const QPointF*, int, PolygonDrawMode) override {}
+    void drawPolygon(const QPoint*, int, PolygonDrawMode) override {}
+    void drawPath(const QPainterPath&) override {}
+
+private:
+    PaintCall& record(PaintCall::Kind kind) {
+        calls.append(PaintCall{kind, {}, {}, {}, {}, m_pen, m_brush, m_font});
+        return calls.last();
+    }
+
+    QPen m_pen;
+    QBrush m_brush;
+    QFont m_font;
+};
+
+class RecordingPaintDevice : public QPaintDevice {
+public:
+    explicit RecordingPaintDevice(QSize size = QSize(1920, 1080)) : m_size(size) {}
+    ~RecordingPaintDevice() override = default;
+
+    QPaintEngine* paintEngine() const override { return &m_engine; }
+    QList<PaintCall>& calls() { return m_engine.calls; }
+
+    QList<PaintCall> callsOf(PaintCall::Kind kind) const {
+        QList<PaintCall> result;
+        for (const PaintCall& call : m_engine.calls) {
+            if (call.kind == kind)
+                result.append(call);
+        }
+        return result;
+    }
+
+protected:
+    int metric(PaintDeviceMetric metric) const override {
+        switch (metric) {
+        case PdmWidth:
+            return m_size.width();
+        case PdmHeight:
+            return m_size.height();
+        case PdmWidthMM:
+            return m_size.width() * 254 / 960;
+        case PdmHeightMM:
+            return m_size.height() * 254 / 960;
+        case PdmNumColors:
+            return 0;
+        case PdmDepth:
+            return 32;
+        case PdmDpiX:
+        case PdmDpiY:
+        case PdmPhysicalDpiX:
+        case PdmPhysicalDpiY:
+            return 96;
+        case PdmDevicePixelRatio:
+            return 1;
+        case PdmDevicePixelRatioScaled:
+            return static_cast<int>(QPaintDevice::devicePixelRatioFScale());
+        }
+        return 0;
+    }
+
+private:
+    QSize m_size;
+    mutable RecordingPaintEngine m_engine;
+};
