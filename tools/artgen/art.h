@@ -1,0 +1,104 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QImage>
+#include <QList>
+#include <QPainter>
+
+#include <functional>
+#include <vector>
+
+// Everything here draws the game's picture set. The look is a monochrome ink
+// world (dark grey on light grey, chunky pixels); colour is kept for the things
+// whose colour means something: the slow-motion gun, the saucer, fire and the
+// alien's eyes and energy.
+namespace art {
+
+// The palette.
+inline const QColor kInk{83, 83, 83};
+inline const QColor kInkDark{48, 48, 52};
+inline const QColor kInkSoft{128, 128, 128};
+inline const QColor kInkPale{176, 176, 176};
+inline const QColor kPaper{247, 247, 247};
+inline const QColor kWorld{240, 240, 240};
+inline const QColor kGold{232, 178, 36};
+inline const QColor kGoldDark{128, 88, 12};
+inline const QColor kGoldLight{255, 226, 128};
+inline const QColor kGlowGreen{96, 232, 128};
+inline const QColor kEyeRed{226, 36, 36};
+inline const QColor kEyeGlint{255, 170, 150};
+inline const QColor kFlameWhite{255, 248, 200};
+inline const QColor kFlameYellow{255, 208, 64};
+inline const QColor kFlameOrange{246, 128, 32};
+inline const QColor kFlameRed{208, 50, 30};
+inline const QColor kSmoke{96, 96, 100};
+
+// One horizontal run of grid cells, both ends included.
+struct Span {
+    int row;
+    int from;
+    int to;
+};
+
+QImage blank(int width, int height);
+
+// Pixel art: draws into a grid of ceil(size / scale) cells without
+// antialiasing and blows it up by `scale`. The result keeps the grid's bottom
+// edge, so feet and cactus bases stand exactly on the bottom of the picture.
+QImage upscale(const QImage& grid, int scale, int width, int height);
+QImage pixelArt(int width, int height, int scale, const std::function<void(QPainter&)>& draw);
+QImage gridFor(int width, int height, int scale);
+
+void fillSpans(QPainter& painter, const std::vector<Span>& spans, const QColor& colour, int dx = 0,
+               int dy = 0);
+void cell(QPainter& painter, int x, int y, const QColor& colour);
+
+// Grid post-processing: a one-cell rim around every opaque cell, and the
+// inside of a shape repainted so that only a one-cell border keeps its colour.
+void addOutline(QImage& grid, const QColor& colour, bool diagonals);
+void hollow(QImage& grid, const QColor& inside);
+
+QImage strip(const QList<QImage>& frames, int totalWidth);
+QFont cjkFont(int pixelSize, bool bold = true);
+
+// Sprites of the world.
+QImage dinoSheet();
+QImage dinoLowSheet();
+QImage birdSheet();
+QImage birdDead();
+QImage cactiSheet();
+QImage cactiFlat();
+QImage cloud();
+QImage gunSheet(bool coloured);
+QImage explosionSheet(int frameSize, int scale);
+QImage ball();
+QImage ufo();
+QImage ufoDamagedSheet();
+
+// The ink alien.
+QImage headSheet();
+QImage headDead();
+QImage headBig();
+QImage mkFly();
+
+// Interface pictures.
+QImage icon();
+QImage numbers();
+QImage cursorPoint();
+QImage cursorAim();
+QImage target();
+QImage startButton();
+QImage restartButton();
+QImage pauseButton();
+QImage homeButton();
+QImage quitButton();
+QImage confirmButton();
+QImage teachButton();
+QImage upgradeButton();
+QImage guide();
+
+// Shared by the icon and the tutorial picture.
+void paintDinoFrame(QPainter& painter, int frame);
+
+} // namespace art

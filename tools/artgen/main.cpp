@@ -1,0 +1,114 @@
+// Draws the game's whole picture set and writes it into one directory:
+//   artgen <output directory>
+// Run it with QT_QPA_PLATFORM=offscreen; tools/make-art.sh does both.
+#include "art.h"
+
+#include <QDir>
+#include <QFontInfo>
+#include <QGuiApplication>
+#include <QImageWriter>
+#include <QTextStream>
+
+#include <functional>
+
+namespace {
+
+constexpr int kJpegQuality = 90;
+
+struct Picture {
+    const char* name;
+    QSize size;
+    std::function<QImage()> draw;
+};
+
+const QList<Picture>& pictures() {
+    static const QList<Picture> list = {
+        {"dino.png", {174, 94}, art::dinoSheet},
+        {"dino_rush.png", {236, 59}, art::dinoLowSheet},
+        {"gun_nocolor.png", {172, 43}, [] { return art::gunSheet(false); }},
+        {"gun_color.png", {172, 43}, [] { return art::gunSheet(true); }},
+        {"target.png", {72, 72}, art::target},
+        {"cursor_point.png", {60, 62}, art::cursorPoint},
+        {"cursor_aim.png", {60, 60}, art::cursorAim},
+        {"cloud.png", {191, 55}, art::cloud},
+        {"head_big.png", {309, 304}, art::headBig},
+        {"cacti.png", {300, 87}, art::cactiSheet},
+        {"cacti_flat.png", {300, 30}, art::cactiFlat},
+        {"bird.png", {183, 80}, art::birdSheet},
+        {"bird_dead.png", {91, 80}, art::birdDead},
+        {"head_dead.png", {70, 70}, art::headDead},
+        {"bombs.png", {900, 180}, [] { return art::explosionSheet(180, 3); }},
+        {"heads.png", {1824, 75}, art::headSheet},
+        {"ball.png", {76, 76}, art::ball},
+        {"ufo.png", {322, 224}, art::ufo},
+        {"ufo_unhealthy.png", {1288, 224}, art::ufoDamagedSheet},
+        {"bombs_big.png", {1800, 360}, [] { return art::explosionSheet(360, 4); }},
+        {"mk_fly.png", {600, 600}, art::mkFly},
+        {"numbers.png", {455, 50}, art::numbers},
+        {"start.png", {158, 142}, art::startButton},
+        {"restart.png", {158, 142}, art::restartButton},
+        {"teach.png", {142, 63}, art::teachButton},
+        {"upgrade.png", {142, 63}, art::upgradeButton},
+        {"quit.png", {99, 44}, art::quitButton},
+        {"confirm.png", {99, 44}, art::confirmButton},
+        {"pause.png", {99, 44}, art::pauseButton},
+        {"home.png", {99, 44}, art::homeButton},
+        {"guide.jpg", {1127, 711}, art::guide},
+        {"icon.png", {86, 86}, art::icon},
+    };
+    return list;
+}
+
+bool save(const QImage& image, const QString& path) {
+    QImageWriter writer(path);
+    if (path.endsWith(QLatin1String(".jpg"))) {
+        writer.setFormat("jpeg");
+        writer.setQuality(kJpegQuality);
+        writer.setOptimizedWrite(false);
+        writer.setProgressiveScanWrite(false);
+        return writer.write(image.convertToFormat(QImage::Format_RGB32));
+    }
+    writer.setFormat("png");
+    return writer.write(image.convertToFormat(QImage::Format_ARGB32));
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QGuiApplication app(argc, argv);
+    QTextStream err(stderr);
+    if (argc != 2) {
+        err << "usage: artgen <output directory>\n";
+        return 2;
+    }
+    // Without the CJK font the button words would come out as empty boxes.
+    const QFontInfo font(art::cjkFont(20));
+    if (font.family() != QLatin1String("WenQuanYi Micro Hei")) {
+        err << "font \"WenQuanYi Micro Hei\" not found (got \"" << font.family()
+            << "\"); install fonts-wqy-microhei\n";
+        return 1;
+    }
+    const QDir out(QString::fromLocal8Bit(argv[1]));
+    if (!out.exists() && !QDir().mkpath(out.path())) {
+        err << "cannot create " << out.path() << "\n";
+        return 1;
+    }
+    int failures = 0;
+    for (const Picture& picture : pictures()) {
+        const QImage image = picture.draw();
+        const QString path = out.filePath(QLatin1String(picture.name));
+        if (image.size() != picture.size) {
+            err << picture.name << ": drawn " << image.width() << "x" << image.height()
+                << ", expected " << picture.size.width() << "x" << picture.size.height() << "\n";
+            ++failures;
+            continue;
+        }
+        if (!save(image, path)) {
+            err << "cannot write " << path << "\n";
+            ++failures;
+        }
+    }
+    QTextStream(stdout) << pictures().size() - failures << " pictures written to " << out.path()
+                        << "\n";
+    return failures == 0 ? 0 : 1;
+}

@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Rebuilds the artwork generator in build-artgen/ and redraws every picture
+# into resources/images (the compiled-in resource list is resources/images.qrc).
+set -euo pipefail
+
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build="$root/build-artgen"
+
+cmake -S "$root/tools/artgen" -B "$build" -DCMAKE_BUILD_TYPE=Release > /dev/null
+cmake --build "$build" -j 2
+QT_QPA_PLATFORM=offscreen "$build/artgen" "$root/resources/images"
