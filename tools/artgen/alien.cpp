@@ -365,7 +365,6 @@ QImage headDead() {
             for (int s = 0; s < 6; ++s)
                 p.drawEllipse(QPointF(x0 + s * 1.1, 32.5 - (s % 3 == 1 ? 1 : 0)), 1.1, 1.1);
         }
-        crack(p, {{7, 19}, {9, 22}, {8, 25}}, kPaper);
     });
 }
 
