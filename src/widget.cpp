@@ -134,6 +134,21 @@ std::mt19937 freshEngine() {
     return std::mt19937(device());
 }
 
+// The texts ask for "黑体" (and "Arial" on the win screen), which Linux
+// desktops rarely have: point both at the CJK fonts the set-up installs, so
+// no glyph falls back to an empty box.
+void registerFontSubstitutes() {
+    static const bool registered = [] {
+        const QStringList cjkFamilies = {QStringLiteral("WenQuanYi Micro Hei"),
+                                         QStringLiteral("Noto Sans CJK SC"),
+                                         QStringLiteral("Droid Sans Fallback")};
+        QFont::insertSubstitutions(QStringLiteral("黑体"), cjkFamilies);
+        QFont::insertSubstitutions(QStringLiteral("Arial"), cjkFamilies);
+        return true;
+    }();
+    Q_UNUSED(registered);
+}
+
 int upgradePrice(int level) {
     return std::min(kPricePerLevel * level, kMaxPrice);
 }
@@ -155,6 +170,7 @@ QString upgradeText(int level) {
 } // namespace
 
 Widget::Widget(QWidget* parent) : QWidget(parent) {
+    registerFontSubstitutes();
     m_cursors.load();
     if (objectName().isEmpty())
         setObjectName("Widget");

@@ -5,6 +5,9 @@
 #include "ground.h"
 #include "progressbar.h"
 
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <QIcon>
 #include <QTest>
 #include <QTimer>
@@ -17,6 +20,8 @@ private slots:
     void groundLineFollowsFrameHeight();
     void loadingBarPlacementAndFill();
     void timersAreStoppable();
+    void chineseTextsHaveGlyphs_data();
+    void chineseTextsHaveGlyphs();
 };
 
 void WindowTest::clientSizeIsFixedForTests() {
@@ -56,6 +61,27 @@ void WindowTest::timersAreStoppable() {
     GameHarness game;
     for (QTimer* timer : game->timers())
         QVERIFY(!timer->isActive());
+}
+
+void WindowTest::chineseTextsHaveGlyphs_data() {
+    QTest::addColumn<QString>("family");
+    QTest::newRow("menu, story and upgrade texts") << QStringLiteral("黑体");
+    QTest::newRow("win screen") << QStringLiteral("Arial");
+}
+
+// The texts must render in a real CJK font, never as empty boxes; the status
+// panel's default family reaches the same fonts through fallback.
+void WindowTest::chineseTextsHaveGlyphs() {
+    QFETCH(QString, family);
+    GameHarness game;
+    const QStringList chineseFamilies = QFontDatabase::families(QFontDatabase::SimplifiedChinese);
+    QVERIFY(!chineseFamilies.isEmpty());
+    const QFont font(family, 25);
+    QVERIFY2(chineseFamilies.contains(QFontInfo(font).family()),
+             qPrintable(QFontInfo(font).family()));
+    const QFontMetrics metrics(font);
+    for (const QChar c : QStringLiteral("能量精粹恭喜墨鲲弹药死亡之眼技能当前等级"))
+        QVERIFY(metrics.inFont(c));
 }
 
 QTEST_MAIN(WindowTest)
