@@ -8,7 +8,7 @@ namespace SavedFile {
 
 // Reads the number in `name`. A missing file is created holding `fallback`
 // and `fallback` is returned; an unreadable one gives `fallback`; content that
-// is not a number gives 0.
+// is not a number gives 0, a number beyond the int range the nearest int.
 int readOrCreate(const QString& name, int fallback);
 
 // Replaces the content of `name` by `value`, atomically: a crash mid-write
