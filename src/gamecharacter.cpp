@@ -9,6 +9,7 @@
 
 #include <QList>
 #include <QRectF>
+#include <climits>
 #include <cmath>
 
 namespace {
@@ -118,7 +119,10 @@ void GameCharacter::saveLevel() {
 }
 
 void GameCharacter::levelUp() {
-    ++m_level;
+    // A hand-edited level file can put the level at the very top: it stays
+    // there rather than wrapping round to the lowest level.
+    if (m_level < INT_MAX)
+        ++m_level;
     saveLevel();
 }
 

@@ -149,8 +149,9 @@ void registerFontSubstitutes() {
     Q_UNUSED(registered);
 }
 
-int upgradePrice(int level) {
-    return std::min(kPricePerLevel * level, kMaxPrice);
+// 64 bits: a hand-edited level may sit anywhere in the int range.
+qint64 upgradePrice(int level) {
+    return std::min<qint64>(qint64(kPricePerLevel) * level, kMaxPrice);
 }
 
 QString upgradeText(int level) {
@@ -402,6 +403,7 @@ void Widget::enterMenu() {
     m_stage = kStageMenu;
     m_paused = false;
     m_gameOver = false;
+    endInterruptedDash();
     m_rush->reset();
     clearButtons();
     GameButton* start = addButton(":/images/start.png", kStartButton);
@@ -428,6 +430,18 @@ void Widget::enterMenu() {
     m_environment->setSpeed(m_baseSpeed);
     m_environment->resetEnd();
     showCursor(false);
+}
+
+// A run left during a dash (home from the pause screen, or a restart after a
+// death) never reaches the dash's own end, which alone clears its
+// invincibility: without this the next run would be invincible for good.
+void Widget::endInterruptedDash() {
+    if (!m_rush->isActive())
+        return;
+    m_rush->stop();
+    // A character reset for a new run keeps its start invincibility until it lands.
+    if (!m_character->hasLanded())
+        m_character->setInvincible(true);
 }
 
 void Widget::enterRun() {
@@ -1183,13 +1197,16 @@ void Widget::paintWin(QPainter& painter) {
 // ---------------------------------------------------------------- upgrades
 
 void Widget::updateUpgrade() {
-    const int level = m_character->level();
-    const int q = (level - 1) / 4;
-    const int r = (level - 1) % 4;
-    m_deadEye->maxEnergy = 16 * q + 20;
+    // 64 bits: a hand-edited level may sit anywhere in the int range. The
+    // capacity then still fits an int; the damage is kept within the int the
+    // boss fight turns it into.
+    const qint64 level = m_character->level();
+    const qint64 q = (level - 1) / 4;
+    const qint64 r = (level - 1) % 4;
+    m_deadEye->maxEnergy = double(16 * q + 20);
     m_deadEye->recovery = q * 0.15 + 0.2;
-    m_bulletSystem->setCapacity(3 * q + 5);
-    m_bulletSystem->setDamage((5 * q + 5) * 2);
+    m_bulletSystem->setCapacity(int(3 * q + 5));
+    m_bulletSystem->setDamage(double(std::clamp<qint64>((5 * q + 5) * 2, INT_MIN, INT_MAX)));
     if (r >= 1)
         m_deadEye->maxEnergy += 16;
     if (r >= 2)
@@ -1214,7 +1231,7 @@ void Widget::paintUpgrade(QPainter& painter) {
     const int w = width();
     const int h = height();
     const int level = m_character->level();
-    const int price = upgradePrice(level);
+    const qint64 price = upgradePrice(level);
 
     painter.setFont(QFont(QStringLiteral("黑体"), kUpgradeFontSize));
     painter.setPen(QPen(kInkColor, kPanelPenWidth));
@@ -1256,7 +1273,8 @@ void Widget::paintUpgrade(QPainter& painter) {
 
 void Widget::characterUpgrade() {
     const int level = m_character->level();
-    m_essenceDisplay->setNumber(m_essenceDisplay->number() - upgradePrice(level));
+    const qint64 rest = m_essenceDisplay->number() - upgradePrice(level);
+    m_essenceDisplay->setNumber(int(std::clamp<qint64>(rest, INT_MIN, INT_MAX)));
     writeEssence(m_essenceDisplay->number());
     m_character->levelUp();
 }
