@@ -134,6 +134,7 @@ private:
     void bankScore();
     void stopDeadEye();
     void explodeObstacles();
+    void endInterruptedDash();
 
     void updateDeadEyeFromMouse(bool& endTick);
     bool runButtonAction(GameButton* button);

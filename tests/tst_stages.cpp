@@ -9,6 +9,7 @@
 #include "obstacle.h"
 #include "progressbar.h"
 #include "scoreboard.h"
+#include "skill.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -210,6 +211,8 @@ private slots:
     void gameOverAndWinShowOnlyRestart();
     void runStartResetsScoreAndExplodesLeftovers();
     void restartResetsCharacter();
+    void leavingDuringDashEndsIt();
+    void restartAfterDeathInDashKeepsStartInvincibility();
     void loadingScreenPaintsOnlyItsLayers();
     void worldPaintedOnlyOnWorldScreens();
 };
@@ -557,6 +560,58 @@ void StagesTest::restartResetsCharacter() {
     game.clickButton(2);
     QCOMPARE(game->stage(), 1);
     QCOMPARE(game->character()->health(), 1.0);
+    QVERIFY(game->character()->isInvincible());
+    QVERIFY(!game->character()->hasLanded());
+}
+
+// Home from a pause taken mid-dash: the dash must not carry its
+// invincibility into the next run, where nothing would ever end it.
+void StagesTest::leavingDuringDashEndsIt() {
+    GameHarness game;
+    laterStart(game);
+    QVERIFY(game.reachMenu());
+    QVERIFY(game.startRun());
+    QVERIFY(!game->character()->isInvincible());
+    game.pressKey(Qt::Key_F);
+    game.tick();
+    game.releaseKey(Qt::Key_F);
+    QVERIFY(game->rush()->isActive());
+    QVERIFY(game->character()->isInvincible());
+    game.pressKey(Qt::Key_Escape);
+    game.tick();
+    game.releaseKey(Qt::Key_Escape);
+    QCOMPARE(game->stage(), 3);
+    game.clickButton(10);
+    QCOMPARE(game->stage(), 1);
+    QVERIFY(!game->rush()->isActive());
+    QVERIFY(!game->character()->keepInvincible);
+    QVERIFY(!game->character()->isInvincible());
+    QCOMPARE(game->character()->posture(), 1);
+    QCOMPARE(game->environment()->speed(), 8.0);
+
+    game.clickButton(1);
+    for (int i = 0; i < 200 && game->character()->isAirborne(); ++i)
+        game.tick();
+    QVERIFY(!game->character()->isAirborne());
+    QVERIFY(!game->character()->isInvincible());
+}
+
+void StagesTest::restartAfterDeathInDashKeepsStartInvincibility() {
+    GameHarness game;
+    laterStart(game);
+    QVERIFY(game.reachMenu());
+    QVERIFY(game.startRun());
+    game.pressKey(Qt::Key_F);
+    game.tick();
+    game.releaseKey(Qt::Key_F);
+    QVERIFY(game->rush()->isActive());
+    game->character()->die();
+    game.tick();
+    QCOMPARE(game->stage(), 4);
+    game.clickButton(2);
+    QCOMPARE(game->stage(), 1);
+    QVERIFY(!game->rush()->isActive());
+    QVERIFY(!game->character()->keepInvincible);
     QVERIFY(game->character()->isInvincible());
     QVERIFY(!game->character()->hasLanded());
 }
