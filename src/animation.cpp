@@ -4,6 +4,27 @@
 
 namespace {
 constexpr int kMinTicksPerFrame = 1;
+
+// Frames already cut from a sheet, shared by every animation of the same picture
+// and frame width: a hundred balls or heads in flight need one set of frames, not
+// a hundred copies of it.
+struct CutStrip {
+    QPixmap sheet;
+    double frameWidth;
+    QList<QPixmap> frames;
+};
+
+QList<CutStrip>& cutStrips() {
+    static QList<CutStrip> strips;
+    return strips;
+}
+
+// A strip whose sheet nobody but this list holds any more (a one-off copy whose
+// owner is gone) can never be asked for again.
+void forgetUnusedStrips() {
+    QList<CutStrip>& strips = cutStrips();
+    strips.removeIf([](const CutStrip& strip) { return strip.sheet.isDetached(); });
+}
 } // namespace
 
 Animation::Animation(const QPixmap& sheet, double frameWidth, int ticksPerFrame, QObject* parent)
@@ -14,11 +35,25 @@ Animation::Animation(const QPixmap& sheet, double frameWidth, int ticksPerFrame,
     if (frameWidth > 0.0)
         frameCount = static_cast<int>(m_sheet.width() / frameWidth);
 
-    // Cutting the strip once keeps play() free of pixel copies on every tick.
+    m_frames = cutFrames();
+}
+
+// Cutting the strip once keeps play() free of pixel copies on every tick.
+QList<QPixmap> Animation::cutFrames() const {
+    const qint64 sheetKey = m_sheet.cacheKey();
+    for (const CutStrip& strip : std::as_const(cutStrips())) {
+        if (strip.sheet.cacheKey() == sheetKey && strip.frameWidth == frameWidth)
+            return strip.frames;
+    }
     const int cutCount = qMax(frameCount, 1);
-    m_frames.reserve(cutCount);
+    QList<QPixmap> frames;
+    frames.reserve(cutCount);
     for (int i = 0; i < cutCount; ++i)
-        m_frames.append(m_sheet.copy(frameRect(i)));
+        frames.append(m_sheet.copy(frameRect(i)));
+    forgetUnusedStrips();
+    if (!m_sheet.isNull())
+        cutStrips().append(CutStrip{m_sheet, frameWidth, frames});
+    return frames;
 }
 
 QRect Animation::frameRect(int index) const {

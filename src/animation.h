@@ -34,6 +34,7 @@ protected:
 
 private:
     QRect frameRect(int index) const;
+    QList<QPixmap> cutFrames() const;
 
     QPixmap m_sheet;
     QList<QPixmap> m_frames;
