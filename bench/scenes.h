@@ -58,6 +58,9 @@ private:
     void aimAndHoldFire();
     void releaseFire();
     void launchWorstCase();
+    void launchFrame();
+    void record(const QString& scene, qint64 floor, qint64 update, qint64 paint, qint64 cpu);
+    SceneSamples* findScene(const QString& scene);
     bool leaveRun();
     int objectsInPlay() const;
 
