@@ -115,6 +115,20 @@ QString loadAverage() {
     return fields.mid(0, 3).join(' ');
 }
 
+QtMessageHandler previousHandler = nullptr;
+
+// The offscreen platform's notes about window size hints and the runtime folder
+// say nothing about the game and would bury the table; everything else goes through.
+void quietHandler(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (message.contains(QLatin1String("propagateSizeHints")) ||
+        message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR")))
+        return;
+    if (previousHandler)
+        previousHandler(type, context, message);
+    else
+        std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
+}
+
 // ------------------------------------------------------------------ children
 
 int runStartupChild(int argc, char* argv[]) {
@@ -423,6 +437,7 @@ int runBenchmark(bool withScenes, bool withSweep, bool withProcesses) {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    previousHandler = qInstallMessageHandler(quietHandler);
     const QString mode = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
     if (mode == kStartupArgument)
         return runStartupChild(argc, argv);

@@ -46,7 +46,6 @@ constexpr int kHeadsInFlight = 20;
 constexpr int kBallsPerRing = 20;
 
 constexpr int kStageMenu = 1;
-constexpr int kStageRun = 2;
 constexpr int kStageWin = 5;
 constexpr int kStageUpgrade = 8;
 constexpr int kQuitButton = 6;
