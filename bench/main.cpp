@@ -388,11 +388,7 @@ int runBenchmark(bool withScenes, bool withSweep, bool withProcesses) {
         scenes = script.samples();
     }
 
-    QList<SweepPoint> sweep;
-    for (int balls : kSweepSizes) {
-        if (withSweep)
-            sweep.append(runSweep(balls));
-    }
+    const QList<SweepPoint> sweep = withSweep ? runSweep(kSweepSizes) : QList<SweepPoint>();
 
     QList<qint64> startups;
     QList<qint64> startupCpu;

@@ -35,7 +35,7 @@ constexpr int kApproachFrameLimit = 200;
 constexpr int kWarmUpFrames = 10;
 constexpr int kSetUpLimit = 3000;
 constexpr int kSweepWarmUpFrames = 5;
-constexpr int kSweepFrames = 50;
+constexpr int kSweepFrames = 80;
 
 constexpr int kFullCacti = 3;
 constexpr int kFullBirds = 4;
@@ -343,13 +343,34 @@ bool SceneScript::playAll() {
     return ok;
 }
 
-SweepPoint runSweep(int balls) {
-    SweepPoint point;
-    point.balls = balls;
+namespace {
+// Tops the balls in flight up to `target` and sends every new one off at once from
+// its own place in the sky, in its own direction (rings come in whole twenties).
+void addBalls(MonsterSystem* boss, int target, double ground) {
+    const int first = int(boss->balls().size());
+    const int missing = target - first;
+    if (missing <= 0)
+        return;
+    boss->launchRing((missing + kBallsPerRing - 1) / kBallsPerRing);
+    for (int k = first; k < boss->balls().size(); ++k) {
+        Ball* ball = boss->balls().at(k);
+        double unused = 0.0;
+        const double x = kSweepLeft + std::modf(k * kGoldenFraction, &unused) * kSweepWidth;
+        const double y =
+            kSweepTop + std::modf(k * kPlasticFraction, &unused) * (ground - kSweepTop);
+        ball->setDelay(0);
+        ball->setPos(QPointF(x, y));
+        ball->setAngle(k * kGoldenAngle);
+    }
+}
+} // namespace
+
+QList<SweepPoint> runSweep(const QList<int>& sizes) {
+    QList<SweepPoint> points;
     GameDriver game;
     if (!game.reachMenu() || !game.startRun()) {
         warn(QStringLiteral("sweep: no run"));
-        return point;
+        return points;
     }
     MonsterSystem* boss = game->monsterSystem();
     GameCharacter* character = game->character();
@@ -361,37 +382,34 @@ SweepPoint runSweep(int balls) {
         deadEye->setEnergy(deadEye->maxEnergy);
     });
     game->scoreBoard()->setScore(kSaucerScore);
-    for (int i = 0; i < kSetUpLimit && !(boss->monster() && !boss->monster()->isEntering()); ++i)
+    for (int i = 0; i < kSetUpLimit && boss->state() != kMonsterFighting; ++i)
         game.frame();
     game.pressMouse(kAimPoint, Qt::RightButton);
     game.frame();
     game.pressMouse(kAimPoint, Qt::LeftButton);
 
-    // Rings give whole twenties; each ball then leaves at once from its own place
-    // in the sky, in its own direction.
-    boss->launchRing(balls / kBallsPerRing);
+    // One window for every size, the balls added on top of those already flying, so
+    // that the differences between the sizes are the balls' own cost. It all happens
+    // within the saucer's fighting phase, which paints the projectiles twice.
     const double ground = game->groundLine() - kSweepGroundClearance;
-    for (int k = 0; k < boss->balls().size(); ++k) {
-        Ball* ball = boss->balls().at(k);
-        double unused = 0.0;
-        const double x = kSweepLeft + std::modf(k * kGoldenFraction, &unused) * kSweepWidth;
-        const double y =
-            kSweepTop + std::modf(k * kPlasticFraction, &unused) * (ground - kSweepTop);
-        ball->setDelay(0);
-        ball->setPos(QPointF(x, y));
-        ball->setAngle(k * kGoldenAngle);
+    for (int balls : sizes) {
+        SweepPoint point;
+        point.balls = balls;
+        addBalls(boss, balls, ground);
+        for (int i = 0; i < kSweepWarmUpFrames; ++i)
+            game.frame();
+        qint64 inFlight = 0;
+        for (int i = 0; i < kSweepFrames && boss->state() == kMonsterFighting; ++i) {
+            const qint64 cpuBefore = processCpuNs();
+            point.update.append(game.timedTick());
+            point.paint.append(game.timedPaint());
+            point.cpu.append(processCpuNs() - cpuBefore);
+            inFlight += boss->balls().size();
+        }
+        if (point.update.size() < kSweepFrames)
+            warn(QStringLiteral("sweep: the fighting phase ended early"));
+        point.ballsInFlight = point.update.isEmpty() ? 0.0 : double(inFlight) / point.update.size();
+        points.append(point);
     }
-
-    for (int i = 0; i < kSweepWarmUpFrames; ++i)
-        game.frame();
-    qint64 inFlight = 0;
-    for (int i = 0; i < kSweepFrames; ++i) {
-        const qint64 cpuBefore = processCpuNs();
-        point.update.append(game.timedTick());
-        point.paint.append(game.timedPaint());
-        point.cpu.append(processCpuNs() - cpuBefore);
-        inFlight += boss->balls().size();
-    }
-    point.ballsInFlight = double(inFlight) / kSweepFrames;
-    return point;
+    return points;
 }

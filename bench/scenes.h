@@ -70,8 +70,8 @@ private:
     QList<SceneSamples> m_samples;
 };
 
-// Scaling sweep: `balls` boss projectiles in flight all over the window during
-// DeadEye, with bullets flying through them.
+// Scaling sweep: for each size, that many boss projectiles in flight all over the
+// window during DeadEye, with bullets flying through them.
 struct SweepPoint {
     int balls = 0;
     double ballsInFlight = 0.0;
@@ -79,4 +79,4 @@ struct SweepPoint {
     QList<qint64> paint;
     QList<qint64> cpu;
 };
-SweepPoint runSweep(int balls);
+QList<SweepPoint> runSweep(const QList<int>& sizes);
