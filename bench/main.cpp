@@ -50,6 +50,7 @@ const QList<int> kSweepSizes = {0, 100, 1000, 10000};
 // The budget on the 2-core reference machine.
 constexpr double kFrameP99BudgetMs = 4.0;
 constexpr double kFloorRatioBudget = 3.0;
+constexpr int kMinFramesForMedian = 10;
 constexpr double kStartupBudgetMs = 300.0;
 constexpr double kMemoryBudgetMb = 120.0;
 constexpr double kTickBudgetMs = 20.0;
@@ -250,26 +251,31 @@ QString cpuNote(const QList<qint64>& cpu) {
     return QStringLiteral("cpu %1 / %2").arg(ms(quantile(cpu, kMedian)), ms(quantile(cpu, kP99)));
 }
 
-void addScenes(Table& table, const QList<SceneSamples>& scenes) {
+void addScenes(Table& table, const QList<SceneSamples>& scenes, qint64 allFloor) {
     for (const SceneSamples& scene : scenes) {
         Row row = timingRow(scene.name, scene.update, scene.paint);
         const QList<qint64> frame = sums(scene.update, scene.paint);
-        const double floorMedian = double(quantile(scene.floor, kMedian));
+        // A scene of a few single frames (the attack launch) has no median worth the
+        // name: it is held to the frame budget alone, against the floor of the whole run.
+        const bool single = scene.update.size() < kMinFramesForMedian;
+        const double floorMedian = double(single ? allFloor : quantile(scene.floor, kMedian));
         const double ratio = quantile(frame, kMedian) / floorMedian;
-        const bool ok =
-            quantile(frame, kP99) <= kFrameP99BudgetMs * kNsPerMs && ratio <= kFloorRatioBudget;
+        const double cpuRatio = quantile(scene.cpu, kMedian) / floorMedian;
+        const bool ok = quantile(frame, kP99) <= kFrameP99BudgetMs * kNsPerMs &&
+                        (single || ratio <= kFloorRatioBudget);
         const bool cpuOk = quantile(scene.cpu, kP99) <= kFrameP99BudgetMs * kNsPerMs &&
-                           quantile(scene.cpu, kMedian) / floorMedian <= kFloorRatioBudget;
+                           (single || cpuRatio <= kFloorRatioBudget);
         const double objects =
             scene.update.isEmpty() ? 0.0 : double(scene.objectSum) / scene.update.size();
         row.note = QStringLiteral("%1 x floor %2; %3 frames, %4 objects; %5")
                        .arg(ratio, 0, 'f', 2)
-                       .arg(ms(quantile(scene.floor, kMedian)))
+                       .arg(ms(qint64(floorMedian)))
                        .arg(scene.update.size())
                        .arg(objects, 0, 'f', 1)
                        .arg(cpuNote(scene.cpu));
-        row.verdict = QStringLiteral("p99 <= 4 ms, p50 <= 3 x floor: ") + verdict(ok) +
-                      QStringLiteral(", cpu ") + verdict(cpuOk);
+        row.verdict = (single ? QStringLiteral("every frame <= 4 ms: ")
+                              : QStringLiteral("p99 <= 4 ms, p50 <= 3 x floor: ")) +
+                      verdict(ok) + QStringLiteral(", cpu ") + verdict(cpuOk);
         table.add(row);
     }
 }
@@ -416,7 +422,7 @@ int runBenchmark(bool withScenes, bool withSweep, bool withProcesses) {
         floorRow.note = QStringLiteral("one opaque and one translucent full-window fill, before "
                                        "every scene frame");
         table.add(floorRow);
-        addScenes(table, scenes);
+        addScenes(table, scenes, quantile(floor, kMedian));
     }
     if (withSweep)
         addSweep(table, sweep);
