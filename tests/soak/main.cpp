@@ -121,6 +121,9 @@ int fixedObjects(const Widget& w) {
 
 // The buttons a screen holds. The tutorial keeps the menu's three others
 // hidden when opened from the menu, and has only its own on a first start.
+// The game-over screen keeps the run's hidden pause button, or the menu's
+// four: the health check also runs on the menu, so a dinosaur that died in
+// the tick the game was paused, taken home, dies again there.
 bool buttonCountFits(int stage, int count) {
     switch (stage) {
     case 0:
@@ -130,6 +133,8 @@ bool buttonCountFits(int stage, int count) {
         return count == kMenuButtons;
     case 2:
         return count == 1;
+    case 4:
+        return count == 2 || count == kMenuButtons + 1;
     case 7:
         return count == 1 || count == kMenuButtons;
     default:
