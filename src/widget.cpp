@@ -444,6 +444,14 @@ void Widget::endInterruptedDash() {
         m_character->setInvincible(true);
 }
 
+// A pause can land on the very tick after a death, before the health check
+// has seen it. Banked on the way home, that death must not be banked again by
+// the menu's health check, nor turn the menu into a game-over screen.
+void Widget::forgetDeathBeforePause() {
+    if (m_character->health() <= 0.0)
+        m_character->reset();
+}
+
 void Widget::enterRun() {
     if (m_stage == kStageMenu) {
         m_stage = kStageRun;
@@ -765,6 +773,7 @@ bool Widget::runButtonAction(GameButton* button) {
             changeToStage(kStageRun);
         } else if (id == kHomeButton) {
             bankScore();
+            forgetDeathBeforePause();
             changeToStage(kStageMenu);
         }
         break;

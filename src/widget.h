@@ -135,6 +135,7 @@ private:
     void stopDeadEye();
     void explodeObstacles();
     void endInterruptedDash();
+    void forgetDeathBeforePause();
 
     void updateDeadEyeFromMouse(bool& endTick);
     bool runButtonAction(GameButton* button);

@@ -212,6 +212,7 @@ private slots:
     void runStartResetsScoreAndExplodesLeftovers();
     void restartResetsCharacter();
     void leavingDuringDashEndsIt();
+    void pauseOnTheDeathTickBanksOnce();
     void restartAfterDeathInDashKeepsStartInvincibility();
     void loadingScreenPaintsOnlyItsLayers();
     void worldPaintedOnlyOnWorldScreens();
@@ -594,6 +595,28 @@ void StagesTest::leavingDuringDashEndsIt() {
         game.tick();
     QVERIFY(!game->character()->isAirborne());
     QVERIFY(!game->character()->isInvincible());
+}
+
+// Death in one tick's movement, pause before the next tick's health check,
+// then home: the run is banked once and the menu stays the menu.
+void StagesTest::pauseOnTheDeathTickBanksOnce() {
+    GameHarness game;
+    laterStart(game, "100");
+    QVERIFY(game.reachMenu());
+    QVERIFY(game.startRun());
+    game->scoreBoard()->setScore(7);
+    game->character()->die();
+    game.pressKey(Qt::Key_Escape);
+    game.tick();
+    game.releaseKey(Qt::Key_Escape);
+    QCOMPARE(game->stage(), 3);
+    game.clickButton(10);
+    QCOMPARE(game->stage(), 1);
+    QCOMPARE(readFile("game_score.txt"), QByteArray("107"));
+    game.tick(5);
+    QCOMPARE(game->stage(), 1);
+    QCOMPARE(readFile("game_score.txt"), QByteArray("107"));
+    QCOMPARE(game->character()->health(), 1.0);
 }
 
 void StagesTest::restartAfterDeathInDashKeepsStartInvincibility() {
