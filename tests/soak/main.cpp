@@ -121,10 +121,14 @@ int fixedObjects(const Widget& w) {
 
 // The buttons a screen holds. The tutorial keeps the menu's three others
 // hidden when opened from the menu, and has only its own on a first start.
-// The game-over screen keeps the run's hidden pause button, or the menu's
-// four: the health check also runs on the menu, so a dinosaur that died in
-// the tick the game was paused, taken home, dies again there.
-bool buttonCountFits(int stage, int count) {
+// The game-over screen shows only its restart button and keeps the hidden
+// buttons of the screen it was entered from: the run's pause button, or,
+// because the health check runs on every screen that is not paused, the
+// upgrade screen's two or the menu's four. The dinosaur can be dead there:
+// killed in the tick the game was paused and taken home, or hit where it
+// hides above the window by a bird flying high in a short window.
+bool buttonsFit(int stage, const QList<GameButton*>& buttons) {
+    const int count = int(buttons.size());
     switch (stage) {
     case 0:
     case 6:
@@ -133,8 +137,12 @@ bool buttonCountFits(int stage, int count) {
         return count == kMenuButtons;
     case 2:
         return count == 1;
-    case 4:
-        return count == 2 || count == kMenuButtons + 1;
+    case 4: {
+        const auto visible = std::count_if(buttons.cbegin(), buttons.cend(),
+                                           [](const GameButton* b) { return b->isVisible(); });
+        return (count == 2 || count == 3 || count == kMenuButtons + 1) && visible == 1 &&
+               buttons.last()->id == 2;
+    }
     case 7:
         return count == 1 || count == kMenuButtons;
     default:
@@ -700,7 +708,7 @@ bool Soak::checkTick(int stageBefore, int scoreBefore, int levelBefore) {
     m_stats.maxBullets = std::max(m_stats.maxBullets, flying);
     m_stats.maxHeads = std::max(m_stats.maxHeads, heads);
     m_stats.maxBalls = std::max(m_stats.maxBalls, balls);
-    if (!buttonCountFits(stage, int(w.buttons().size())))
+    if (!buttonsFit(stage, w.buttons()))
         return fail(QStringLiteral("%1 buttons").arg(w.buttons().size()));
     const int fixed = fixedObjects(w);
     if (fixed != m_fixedObjects)
