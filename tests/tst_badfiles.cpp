@@ -47,19 +47,6 @@ constexpr int kBankForUpgrades = 5000;
 
 enum Setup { Missing, Content, Directory, NoReadPermission, ReadOnlyDirectory };
 
-QByteArray readFile(const QString& name) {
-    QFile file(name);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray();
-    return file.readAll();
-}
-
-bool writeFile(const QString& name, const QByteArray& content) {
-    QFile file(name);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-           file.write(content) == content.size();
-}
-
 // Exactly what QTextStream << int writes: a sign, digits, no leading zeros.
 bool isWellFormed(const QByteArray& content) {
     static const QRegularExpression number(QStringLiteral("^-?(0|[1-9][0-9]*)$"));

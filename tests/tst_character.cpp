@@ -15,18 +15,6 @@ namespace {
 constexpr double kGround = 500.0;
 const QRect kScreen(0, 0, 1920, 1080);
 
-QString readFile(const QString& name) {
-    QFile file(name);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return QString();
-    return QString::fromUtf8(file.readAll());
-}
-
-void writeFile(const QString& name, const QByteArray& content) {
-    QFile file(name);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Text));
-    file.write(content);
-}
 } // namespace
 
 class TestCharacter : public QObject {
@@ -393,7 +381,7 @@ void TestCharacter::resetRestoresStartState() {
 
 void TestCharacter::levelFileCreatedWithOne() {
     QCOMPARE(m_character->level(), 1);
-    QCOMPARE(readFile("data_1"), QString("1"));
+    QCOMPARE(readFile("data_1"), QByteArray("1"));
 }
 
 void TestCharacter::levelFileContent_data() {
@@ -412,7 +400,7 @@ void TestCharacter::levelFileContent() {
     QFETCH(QByteArray, content);
     QFETCH(int, level);
 
-    writeFile("data_1", content);
+    QVERIFY(writeFile("data_1", content));
     QCOMPARE(m_character->loadLevel(), level);
     QCOMPARE(m_character->level(), level);
     GameCharacter another(m_environment);
@@ -422,9 +410,9 @@ void TestCharacter::levelFileContent() {
 void TestCharacter::levelUpSaves() {
     m_character->levelUp();
     QCOMPARE(m_character->level(), 2);
-    QCOMPARE(readFile("data_1"), QString("2"));
+    QCOMPARE(readFile("data_1"), QByteArray("2"));
     m_character->levelUp();
-    QCOMPARE(readFile("data_1"), QString("3"));
+    QCOMPARE(readFile("data_1"), QByteArray("3"));
 }
 
 QTEST_MAIN(TestCharacter)

@@ -28,13 +28,6 @@ constexpr int kUpgradeButton = 7;
 constexpr int kHomeButton = 10;
 constexpr int kConfirmButton = 11;
 
-QByteArray readFile(const QString& name) {
-    QFile file(name);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray("<missing>");
-    return file.readAll();
-}
-
 int bankedEssence() {
     return readFile(QStringLiteral("game_score.txt")).toInt();
 }

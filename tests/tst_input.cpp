@@ -23,22 +23,10 @@ const QPointF kAway(-100.0, -100.0);
 const QPointF kPauseSpot(1869, 1017);
 const QPointF kEmptySpot(1200, 300);
 
-void writeFile(const QString& name, const QByteArray& content) {
-    QFile file(name);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(content), qint64(content.size()));
-}
-
-QByteArray readFile(const QString& name) {
-    QFile file(name);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray();
-    return file.readAll();
-}
-
 // A later start (no story) that goes on to the menu.
 bool reachMenu(GameHarness& game) {
-    writeFile("data_0", "1");
+    if (!writeFile("data_0", "1"))
+        return false;
     game.restart();
     return game.reachMenu();
 }
@@ -393,7 +381,7 @@ void InputTest::stageChangingClickEndsTheScan() {
 void InputTest::heldClickOnHomeBanksOnce() {
     GameHarness game;
     QVERIFY(reachRun(game));
-    writeFile("game_score.txt", "100");
+    QVERIFY(writeFile("game_score.txt", "100"));
     game.clickButton(3);
     QCOMPARE(game->stage(), 3);
     game->scoreBoard()->setScore(57);

@@ -18,23 +18,10 @@
 namespace {
 const char* const kScoreFile = "game_score.txt";
 
-QByteArray readFile(const QString& name) {
-    QFile file(name);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray();
-    return file.readAll();
-}
-
-void writeFile(const QString& name, const QByteArray& content) {
-    QFile file(name);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(content), qint64(content.size()));
-}
-
 // A later start (the story has been seen) with the given bank.
 void startWithBank(GameHarness& game, const QByteArray& essence) {
-    writeFile("data_0", "1");
-    writeFile(kScoreFile, essence);
+    QVERIFY(writeFile("data_0", "1"));
+    QVERIFY(writeFile(kScoreFile, essence));
     game.restart();
 }
 
@@ -128,7 +115,7 @@ void SavedFilesTest::homeFromPauseBanksTheRunScore() {
     QCOMPARE(game->stage(), 3);
     QCOMPARE(readFile(kScoreFile), QByteArray("120"));
     // The bank is read from the file at that moment, not from the menu's digits.
-    writeFile(kScoreFile, "130");
+    QVERIFY(writeFile(kScoreFile, "130"));
     game.clickButton(10);
     QCOMPARE(game->stage(), 1);
     QCOMPARE(readFile(kScoreFile), QByteArray("187"));
@@ -184,7 +171,7 @@ void SavedFilesTest::levelFileReading() {
     QFETCH(int, level);
 
     GameHarness game;
-    writeFile("data_1", content);
+    QVERIFY(writeFile("data_1", content));
     game.restart();
     QCOMPARE(game->character()->level(), level);
     QCOMPARE(readFile("data_1"), content);
@@ -239,7 +226,7 @@ void SavedFilesTest::markerDirectoryCountsAsMissing() {
 
 void SavedFilesTest::unwritableScoreFileLeavesGameRunning() {
     GameHarness game;
-    writeFile("data_0", "1");
+    QVERIFY(writeFile("data_0", "1"));
     QVERIFY(QFile::remove(kScoreFile));
     QVERIFY(QDir::current().mkdir(kScoreFile));
     game.restart();
@@ -342,7 +329,7 @@ void SavedFilesTest::menuShowsTheBank() {
     QVERIFY(game.reachMenu());
     QCOMPARE(game->essenceDisplay()->number(), 0);
     // The menu re-reads the file every time it opens.
-    writeFile(kScoreFile, content);
+    QVERIFY(writeFile(kScoreFile, content));
     game.clickButton(7);
     QCOMPARE(game->stage(), 8);
     game.paint();

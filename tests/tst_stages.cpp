@@ -25,23 +25,10 @@ const QPointF kAway(-100.0, -100.0);
 const QRgb kGroundGrey = qRgb(128, 128, 128);
 const QRgb kLightGrey = qRgb(240, 240, 240);
 
-QByteArray readFile(const QString& name) {
-    QFile file(name);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray();
-    return file.readAll();
-}
-
-void writeFile(const QString& name, const QByteArray& content) {
-    QFile file(name);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(content), qint64(content.size()));
-}
-
 // A start after the first one (the tutorial has been seen) with a known bank.
 void laterStart(GameHarness& game, const QByteArray& essence = "120") {
-    writeFile("data_0", "1");
-    writeFile("game_score.txt", essence);
+    QVERIFY(writeFile("data_0", "1"));
+    QVERIFY(writeFile("game_score.txt", essence));
     game.restart();
 }
 

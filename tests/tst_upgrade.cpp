@@ -38,27 +38,14 @@ constexpr int kUpgradeButton = 7;
 constexpr int kQuitButton = 6;
 constexpr int kConfirmButton = 11;
 
-void writeFile(const QString& name, const QByteArray& content) {
-    QFile file(name);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(content);
-}
-
-QByteArray readFile(const QString& name) {
-    QFile file(name);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray("<missing>");
-    return file.readAll();
-}
-
 // A player whose saved files hold these values starts the game (tutorial
 // already seen) and reaches the menu.
 std::unique_ptr<GameHarness> startWith(const QByteArray& level, const QByteArray& essence,
                                        QSize size = QSize(1920, 1040)) {
     auto game = std::make_unique<GameHarness>(size);
-    writeFile(QStringLiteral("data_0"), "1");
-    writeFile(QStringLiteral("data_1"), level);
-    writeFile(QStringLiteral("game_score.txt"), essence);
+    if (!writeFile(QStringLiteral("data_0"), "1") || !writeFile(QStringLiteral("data_1"), level) ||
+        !writeFile(QStringLiteral("game_score.txt"), essence))
+        return nullptr;
     game->restart();
     if (!game->finishLoading() || (*game)->stage() != 1)
         return nullptr;
@@ -159,7 +146,7 @@ void UpgradeTest::levelTable() {
     QCOMPARE(confirmVisible(*game), price == 0);
 
     // Exactly the price: back to the menu, which re-reads the file, and in again.
-    writeFile(QStringLiteral("game_score.txt"), QByteArray::number(price));
+    QVERIFY(writeFile(QStringLiteral("game_score.txt"), QByteArray::number(price)));
     game->clickButton(kQuitButton);
     QCOMPARE(w->stage(), 1);
     QVERIFY(openUpgradeScreen(*game));
@@ -190,7 +177,7 @@ void UpgradeTest::priceCapsAt1500() {
     QCOMPARE(writtenText(recordUpgrade(w)), expectedRows(level, effect, price));
     QVERIFY(!confirmVisible(*game));
 
-    writeFile(QStringLiteral("game_score.txt"), QByteArray::number(price));
+    QVERIFY(writeFile(QStringLiteral("game_score.txt"), QByteArray::number(price)));
     game->clickButton(kQuitButton);
     QVERIFY(openUpgradeScreen(*game));
     QVERIFY(confirmVisible(*game));
