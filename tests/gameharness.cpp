@@ -2,6 +2,7 @@
 
 #include "gamebutton.h"
 #include "gamecharacter.h"
+#include "monstersystem.h"
 
 #include <QImage>
 #include <QTest>
@@ -79,12 +80,38 @@ bool GameHarness::startRun() {
     return m_widget->stage() == 2 && !m_widget->character()->isAirborne();
 }
 
+bool GameHarness::reachStage(int stage) {
+    if (!reachMenuAsLaterStart())
+        return false;
+    if (stage == 7)
+        clickButton(8);
+    else if (stage == 8)
+        clickButton(7);
+    else if (stage >= 2 && stage <= 5 && !startRun())
+        return false;
+    if (stage == 3) {
+        clickButton(3);
+    } else if (stage == 4) {
+        m_widget->character()->setHealth(0.0);
+        tick();
+    } else if (stage == 5) {
+        emit m_widget->monsterSystem()->gameWin();
+    }
+    return m_widget->stage() == stage;
+}
+
 void GameHarness::pressKey(int key) {
     QTest::keyPress(m_widget.get(), Qt::Key(key));
 }
 
 void GameHarness::releaseKey(int key) {
     QTest::keyRelease(m_widget.get(), Qt::Key(key));
+}
+
+void GameHarness::tapKey(int key) {
+    pressKey(key);
+    tick();
+    releaseKey(key);
 }
 
 void GameHarness::pressMouse(QPointF pos, Qt::MouseButton button) {

@@ -35,9 +35,14 @@ public:
     bool reachMenuAsLaterStart();
     // Starts a run from the menu and lets the dinosaur land.
     bool startRun();
+    // From a later start, walks as a player would to stage 1, 2, 3, 4, 5, 7 or 8
+    // (4 through a death, 5 through the boss system's win signal).
+    bool reachStage(int stage);
 
     void pressKey(int key);
     void releaseKey(int key);
+    // A press, one tick, and a release: a key tapped for one frame.
+    void tapKey(int key);
     void pressMouse(QPointF pos, Qt::MouseButton button = Qt::LeftButton);
     void releaseMouse(QPointF pos, Qt::MouseButton button = Qt::LeftButton);
     // A press, one tick, and a release: how a player clicks a button.
