@@ -1,4 +1,5 @@
 #include "gamedriver.h"
+#include "gameids.h"
 
 #include "bulletsystem.h"
 #include "deadeye.h"
@@ -36,15 +37,6 @@ const QColor kFloorVeil(255, 205, 0, 50);
 // Enough banked essence that the upgrade screen shows its confirm button.
 constexpr int kBankedEssence = 100000;
 
-constexpr int kStageLoading = 0;
-constexpr int kStageMenu = 1;
-constexpr int kStageRun = 2;
-constexpr int kStagePause = 3;
-constexpr int kStageGameOver = 4;
-constexpr int kStageWin = 5;
-constexpr int kStartButton = 1;
-constexpr int kRestartButton = 2;
-constexpr int kHomeButton = 10;
 constexpr int kLoadingTickLimit = 2000;
 constexpr int kLandingTickLimit = 200;
 } // namespace
@@ -176,29 +168,29 @@ void GameDriver::clickButton(int id) {
 }
 
 bool GameDriver::reachMenu() {
-    for (int i = 0; i < kLoadingTickLimit && m_widget->stage() == kStageLoading; ++i)
+    for (int i = 0; i < kLoadingTickLimit && m_widget->stage() == Stage::Loading; ++i)
         frame();
-    return m_widget->stage() == kStageMenu;
+    return m_widget->stage() == Stage::Menu;
 }
 
 bool GameDriver::startRun() {
-    if (m_widget->stage() != kStageMenu)
+    if (m_widget->stage() != Stage::Menu)
         return false;
-    clickButton(kStartButton);
+    clickButton(ButtonId::Start);
     for (int i = 0; i < kLandingTickLimit && m_widget->character()->isAirborne(); ++i)
         frame();
-    return m_widget->stage() == kStageRun && !m_widget->character()->isAirborne();
+    return m_widget->stage() == Stage::Run && !m_widget->character()->isAirborne();
 }
 
 bool GameDriver::returnToMenu() {
-    if (m_widget->stage() == kStageRun) {
+    if (m_widget->stage() == Stage::Run) {
         pressKey(Qt::Key_Escape);
         frame();
         releaseKey(Qt::Key_Escape);
     }
-    if (m_widget->stage() == kStagePause)
-        clickButton(kHomeButton);
-    else if (m_widget->stage() == kStageWin || m_widget->stage() == kStageGameOver)
-        clickButton(kRestartButton);
-    return m_widget->stage() == kStageMenu;
+    if (m_widget->stage() == Stage::Pause)
+        clickButton(ButtonId::Home);
+    else if (m_widget->stage() == Stage::Win || m_widget->stage() == Stage::GameOver)
+        clickButton(ButtonId::Restart);
+    return m_widget->stage() == Stage::Menu;
 }

@@ -1,4 +1,5 @@
 #include "scenes.h"
+#include "gameids.h"
 
 #include "gamedriver.h"
 
@@ -45,11 +46,6 @@ constexpr int kRainWaves = 3;
 constexpr int kHeadsInFlight = 20;
 constexpr int kBallsPerRing = 20;
 
-constexpr int kStageMenu = 1;
-constexpr int kStageWin = 5;
-constexpr int kStageUpgrade = 8;
-constexpr int kQuitButton = 6;
-constexpr int kUpgradeButton = 7;
 constexpr int kMonsterFighting = 2;
 
 // Up and to the right of the gun: the shots cross the obstacles' band but pass
@@ -313,25 +309,25 @@ bool SceneScript::bossScenes() {
     }
 
     boss->monster()->setHealth(0);
-    if (!frameUntil(kSetUpLimit, [this] { return m_game->stage() == kStageWin; }))
+    if (!frameUntil(kSetUpLimit, [this] { return m_game->stage() == Stage::Win; }))
         return false;
     measure(kWinFade, kSceneFrames, [] { return true; });
     return leaveRun();
 }
 
 bool SceneScript::upgradeScreen() {
-    m_game.clickButton(kUpgradeButton);
-    if (m_game->stage() != kStageUpgrade)
+    m_game.clickButton(ButtonId::Upgrade);
+    if (m_game->stage() != Stage::Upgrade)
         return false;
     for (int i = 0; i < kWarmUpFrames; ++i)
         m_game.frame();
     measure(kUpgrade, kSceneFrames, [] { return true; });
-    m_game.clickButton(kQuitButton);
-    return m_game->stage() == kStageMenu;
+    m_game.clickButton(ButtonId::Quit);
+    return m_game->stage() == Stage::Menu;
 }
 
 bool SceneScript::playAll() {
-    if (m_game->stage() != kStageMenu && !m_game.reachMenu())
+    if (m_game->stage() != Stage::Menu && !m_game.reachMenu())
         return false;
     menuIdle();
     const bool ok =

@@ -8,6 +8,7 @@
 #include "environmentsystem.h"
 #include "gamebutton.h"
 #include "gamecharacter.h"
+#include "gameids.h"
 #include "gamenumber.h"
 #include "gametext.h"
 #include "ground.h"
@@ -43,28 +44,6 @@ constexpr double kBaseSpeed = 8.0;
 constexpr double kGroundLineRatio = 0.618;
 constexpr int kInitialWidth = 800;
 constexpr int kInitialHeight = 600;
-
-// Stages.
-constexpr int kStageLoading = 0;
-constexpr int kStageMenu = 1;
-constexpr int kStageRun = 2;
-constexpr int kStagePause = 3;
-constexpr int kStageGameOver = 4;
-constexpr int kStageWin = 5;
-constexpr int kStageStory = 6;
-constexpr int kStageTutorial = 7;
-constexpr int kStageUpgrade = 8;
-
-// Button ids.
-constexpr int kStartButton = 1;
-constexpr int kRestartButton = 2;
-constexpr int kPauseButton = 3;
-constexpr int kContinueButton = 5;
-constexpr int kQuitButton = 6;
-constexpr int kUpgradeButton = 7;
-constexpr int kTeachButton = 8;
-constexpr int kHomeButton = 10;
-constexpr int kConfirmButton = 11;
 
 // Character and input.
 constexpr double kCharacterHomeRatio = 0.3;
@@ -189,7 +168,7 @@ Widget::Widget(QWidget* parent) : QWidget(parent) {
     const QFileInfo marker(QStringLiteral("data_0"));
     m_firstStart = !(marker.exists() && marker.isFile());
     showCursor(false);
-    m_stage = kStageLoading;
+    m_stage = Stage::Loading;
     m_baseSpeed = kBaseSpeed;
 
     m_environment = new EnvironmentSystem(rect(), kBaseSpeed, this);
@@ -295,40 +274,40 @@ void Widget::bankScore() {
 // ---------------------------------------------------------------- stages
 
 void Widget::gameMenu() {
-    changeToStage(kStageMenu);
+    changeToStage(Stage::Menu);
 }
 void Widget::gameStart() {
-    changeToStage(kStageRun);
+    changeToStage(Stage::Run);
 }
 void Widget::gameContinue() {
-    changeToStage(kStageRun);
+    changeToStage(Stage::Run);
 }
 void Widget::gamePause() {
-    changeToStage(kStagePause);
+    changeToStage(Stage::Pause);
 }
 void Widget::gameIntro() {
-    changeToStage(kStageStory);
+    changeToStage(Stage::Story);
 }
 void Widget::gameTeach() {
-    changeToStage(kStageTutorial);
+    changeToStage(Stage::Tutorial);
 }
 void Widget::gameUpgrade() {
-    changeToStage(kStageUpgrade);
+    changeToStage(Stage::Upgrade);
 }
 
 void Widget::gameEnd() {
     bankScore();
-    changeToStage(kStageGameOver);
+    changeToStage(Stage::GameOver);
 }
 
 void Widget::gameWin() {
     bankScore();
-    changeToStage(kStageWin);
+    changeToStage(Stage::Win);
 }
 
 void Widget::gameRestart() {
     m_character->reset();
-    changeToStage(kStageMenu);
+    changeToStage(Stage::Menu);
 }
 
 void Widget::gameQuit() {
@@ -339,7 +318,7 @@ void Widget::gameQuit() {
 void Widget::checkHealth() {
     if (m_character->health() <= 0.0) {
         bankScore();
-        changeToStage(kStageGameOver);
+        changeToStage(Stage::GameOver);
     }
 }
 
@@ -351,31 +330,31 @@ void Widget::changeToStage(int type) {
     // A click that led here must not also hit a button of the new screen.
     m_mousePos = kMouseAway;
     switch (type) {
-    case kStageLoading:
+    case Stage::Loading:
         enterLoading();
         break;
-    case kStageMenu:
+    case Stage::Menu:
         enterMenu();
         break;
-    case kStageRun:
+    case Stage::Run:
         enterRun();
         break;
-    case kStagePause:
+    case Stage::Pause:
         enterPause();
         break;
-    case kStageGameOver:
+    case Stage::GameOver:
         enterGameOver();
         break;
-    case kStageWin:
+    case Stage::Win:
         enterWin();
         break;
-    case kStageStory:
+    case Stage::Story:
         enterStory();
         break;
-    case kStageTutorial:
+    case Stage::Tutorial:
         enterTutorial();
         break;
-    case kStageUpgrade:
+    case Stage::Upgrade:
         enterUpgradeScreen();
         break;
     default:
@@ -384,7 +363,7 @@ void Widget::changeToStage(int type) {
 }
 
 void Widget::enterLoading() {
-    m_stage = kStageLoading;
+    m_stage = Stage::Loading;
     auto bar = std::make_unique<ProgressBar>(kLoadingBarWidth, kLoadingBarHeight, QPointF(0, 0),
                                              kLoadingBarBorder);
     bar->type = 1;
@@ -400,21 +379,21 @@ void Widget::enterLoading() {
 }
 
 void Widget::enterMenu() {
-    m_stage = kStageMenu;
+    m_stage = Stage::Menu;
     m_paused = false;
     m_gameOver = false;
     endInterruptedDash();
     m_rush->reset();
     clearButtons();
-    GameButton* start = addButton(":/images/start.png", kStartButton);
+    GameButton* start = addButton(":/images/start.png", ButtonId::Start);
     start->centerInLowerPart(rect());
     const QRectF startRect = start->rect();
-    GameButton* teach = addButton(":/images/teach.png", kTeachButton);
+    GameButton* teach = addButton(":/images/teach.png", ButtonId::Teach);
     teach->setPos(QPointF(startRect.x() + startRect.width(),
                           startRect.y() + startRect.height() - teach->image().height()));
-    GameButton* upgrade = addButton(":/images/upgrade.png", kUpgradeButton);
+    GameButton* upgrade = addButton(":/images/upgrade.png", ButtonId::Upgrade);
     upgrade->setBottomRight(QPointF(startRect.x(), startRect.y() + startRect.height()));
-    GameButton* quit = addButton(":/images/quit.png", kQuitButton);
+    GameButton* quit = addButton(":/images/quit.png", ButtonId::Quit);
     quit->setBottomRight(QPointF(width() - 1, height() - 1));
 
     updateUpgrade();
@@ -453,8 +432,8 @@ void Widget::forgetDeathBeforePause() {
 }
 
 void Widget::enterRun() {
-    if (m_stage == kStageMenu) {
-        m_stage = kStageRun;
+    if (m_stage == Stage::Menu) {
+        m_stage = Stage::Run;
         const double h = m_character->sheet().height();
         m_character->setGroundY(-h + m_groundLine + kCharacterFootDepth);
         m_character->setAirborne(true);
@@ -462,7 +441,7 @@ void Widget::enterRun() {
         m_gameOver = false;
         m_rush->reset();
         clearButtons();
-        addButton(":/images/pause.png", kPauseButton)
+        addButton(":/images/pause.png", ButtonId::Pause)
             ->setBottomRight(QPointF(width() - 1, height() - 1));
         explodeObstacles();
         m_statusBar->setVisible(true);
@@ -470,35 +449,36 @@ void Widget::enterRun() {
         m_scoreBoard->setScore(0);
         m_scoreBoard->setVisible(true);
         m_monsterSystem->reset();
-    } else if (m_stage == kStagePause) {
-        m_stage = kStageRun;
+    } else if (m_stage == Stage::Pause) {
+        m_stage = Stage::Run;
         m_paused = false;
         clearButtons();
-        addButton(":/images/pause.png", kPauseButton)
+        addButton(":/images/pause.png", ButtonId::Pause)
             ->setBottomRight(QPointF(width() - 1, height() - 1));
         m_bulletSystem->setReloadPaused(false);
     }
 }
 
 void Widget::enterPause() {
-    m_stage = kStagePause;
+    m_stage = Stage::Pause;
     m_paused = true;
     if (m_deadEye->isActive())
         stopDeadEye();
     clearButtons();
-    addButton(":/images/home.png", kHomeButton)->setBottomRight(QPointF(width() - 1, height() - 1));
-    addButton(":/images/start.png", kContinueButton)->centerInLowerPart(rect());
+    addButton(":/images/home.png", ButtonId::Home)
+        ->setBottomRight(QPointF(width() - 1, height() - 1));
+    addButton(":/images/start.png", ButtonId::Continue)->centerInLowerPart(rect());
     m_bulletSystem->setReloadPaused(true);
 }
 
 void Widget::enterGameOver() {
-    m_stage = kStageGameOver;
+    m_stage = Stage::GameOver;
     m_paused = true;
     m_gameOver = true;
     qDebug() << "end";
-    GameButton* restart = takeOverButton(kRestartButton, ":/images/restart.png");
+    GameButton* restart = takeOverButton(ButtonId::Restart, ":/images/restart.png");
     restart->setVisible(true);
-    restart->id = kRestartButton;
+    restart->id = ButtonId::Restart;
     restart->centerIn(rect());
     m_buttons.append(restart);
     m_bulletSystem->setReloadPaused(true);
@@ -507,17 +487,17 @@ void Widget::enterGameOver() {
 void Widget::enterWin() {
     // paused and gameOver stay as they are: the boss keeps exploding and the
     // health check keeps running on this screen.
-    m_stage = kStageWin;
-    GameButton* restart = takeOverButton(kRestartButton, ":/images/restart.png");
+    m_stage = Stage::Win;
+    GameButton* restart = takeOverButton(ButtonId::Restart, ":/images/restart.png");
     restart->setVisible(true);
-    restart->id = kRestartButton;
+    restart->id = ButtonId::Restart;
     restart->centerInLowerPart(rect());
     m_buttons.append(restart);
     m_bulletSystem->setReloadPaused(true);
 }
 
 void Widget::enterStory() {
-    m_stage = kStageStory;
+    m_stage = Stage::Story;
     if (!m_textList)
         m_textList = new TextList(rect(), kInkColor, this);
     else
@@ -529,22 +509,22 @@ void Widget::enterStory() {
 }
 
 void Widget::enterTutorial() {
-    m_stage = kStageTutorial;
+    m_stage = Stage::Tutorial;
     m_guideImage = loadPixmap(":/images/guide.jpg");
-    GameButton* start = takeOverButton(kStartButton, ":/images/start.png");
+    GameButton* start = takeOverButton(ButtonId::Start, ":/images/start.png");
     start->setVisible(true);
     start->centerInLowerPart(rect());
-    start->id = kStartButton;
+    start->id = ButtonId::Start;
     m_buttons.append(start);
     if (SavedFile::write(QStringLiteral("data_0"), 1))
         m_firstStart = false;
 }
 
 void Widget::enterUpgradeScreen() {
-    m_stage = kStageUpgrade;
+    m_stage = Stage::Upgrade;
     clearButtons();
-    addButton(":/images/confirm.png", kConfirmButton);
-    addButton(":/images/quit.png", kQuitButton);
+    addButton(":/images/confirm.png", ButtonId::Confirm);
+    addButton(":/images/quit.png", ButtonId::Quit);
 }
 
 GameButton* Widget::addButton(const QString& picture, int id) {
@@ -666,7 +646,7 @@ void Widget::changeEvent(QEvent* event) {
 void Widget::releaseInput() {
     m_keyJump = m_keyDown = m_keyLeft = m_keyRight = m_keyEscape = m_keySkill = false;
     m_mouseLeft = m_mouseRight = false;
-    if (m_stage == kStageRun)
+    if (m_stage == Stage::Run)
         gamePause();
 }
 
@@ -679,7 +659,7 @@ void Widget::showCursor(bool aim) {
 }
 
 void Widget::updateKeys() {
-    if (m_stage != kStageRun)
+    if (m_stage != Stage::Run)
         return;
     if (m_keyJump && !m_character->isAirborne()) {
         m_character->setVy(kJumpSpeed);
@@ -700,16 +680,16 @@ void Widget::updateKeys() {
     else
         m_character->setVx(0.0);
     if (m_keyEscape)
-        changeToStage(kStagePause);
+        changeToStage(Stage::Pause);
     if (m_keySkill)
         m_rush->start();
 }
 
 void Widget::updateMouse() {
     showCursor(m_deadEye && m_deadEye->isActive());
-    if (m_stage == kStageLoading || m_stage == kStageStory)
+    if (m_stage == Stage::Loading || m_stage == Stage::Story)
         return;
-    if (m_stage == kStageRun) {
+    if (m_stage == Stage::Run) {
         bool endTick = false;
         updateDeadEyeFromMouse(endTick);
         if (endTick)
@@ -750,50 +730,50 @@ bool Widget::runButtonAction(GameButton* button) {
         return false;
     const int stageBefore = m_stage;
     const int id = button->id;
-    if (m_stage == kStageRun) {
-        if (id == kPauseButton)
-            changeToStage(kStagePause);
+    if (m_stage == Stage::Run) {
+        if (id == ButtonId::Pause)
+            changeToStage(Stage::Pause);
         return m_stage != stageBefore;
     }
     if (!m_mouseLeft)
         return false;
     switch (m_stage) {
-    case kStageMenu:
-        if (id == kStartButton)
-            changeToStage(kStageRun);
-        else if (id == kQuitButton)
+    case Stage::Menu:
+        if (id == ButtonId::Start)
+            changeToStage(Stage::Run);
+        else if (id == ButtonId::Quit)
             gameQuit();
-        else if (id == kTeachButton)
-            changeToStage(kStageTutorial);
-        else if (id == kUpgradeButton)
-            changeToStage(kStageUpgrade);
+        else if (id == ButtonId::Teach)
+            changeToStage(Stage::Tutorial);
+        else if (id == ButtonId::Upgrade)
+            changeToStage(Stage::Upgrade);
         break;
-    case kStagePause:
-        if (id == kContinueButton) {
-            changeToStage(kStageRun);
-        } else if (id == kHomeButton) {
+    case Stage::Pause:
+        if (id == ButtonId::Continue) {
+            changeToStage(Stage::Run);
+        } else if (id == ButtonId::Home) {
             bankScore();
             forgetDeathBeforePause();
-            changeToStage(kStageMenu);
+            changeToStage(Stage::Menu);
         }
         break;
-    case kStageGameOver:
-    case kStageWin:
-        if (id == kRestartButton && button->isVisible()) {
+    case Stage::GameOver:
+    case Stage::Win:
+        if (id == ButtonId::Restart && button->isVisible()) {
             m_character->reset();
-            changeToStage(kStageMenu);
+            changeToStage(Stage::Menu);
         }
         break;
-    case kStageTutorial:
-        if (id == kStartButton)
-            changeToStage(kStageMenu);
+    case Stage::Tutorial:
+        if (id == ButtonId::Start)
+            changeToStage(Stage::Menu);
         break;
-    case kStageUpgrade:
-        if (id == kQuitButton) {
-            changeToStage(kStageMenu);
-        } else if (id == kConfirmButton && button->isVisible()) {
+    case Stage::Upgrade:
+        if (id == ButtonId::Quit) {
+            changeToStage(Stage::Menu);
+        } else if (id == ButtonId::Confirm && button->isVisible()) {
             characterUpgrade();
-            changeToStage(kStageMenu);
+            changeToStage(Stage::Menu);
         }
         break;
     default:
@@ -809,15 +789,15 @@ void Widget::updateScene() {
     m_environment->setScreenRect(rect());
     if (m_rush && m_deadEye && !m_rush->isActive() && !m_deadEye->isActive())
         m_environment->setSpeed(m_baseSpeed);
-    if (m_stage == kStageRun)
+    if (m_stage == Stage::Run)
         updateKeys();
     updateMouse();
     updatePosition();
     updateBars();
     updateBullets();
-    if (m_stage == kStageRun || m_stage == kStageWin) {
+    if (m_stage == Stage::Run || m_stage == Stage::Win) {
         m_monsterSystem->updateState();
-        if (m_stage == kStageRun)
+        if (m_stage == Stage::Run)
             m_monsterSystem->updateAttack();
     }
     if (!m_paused && !m_gameOver) {
@@ -843,29 +823,29 @@ void Widget::updateSkill() {
 }
 
 void Widget::updateMonsterState() {
-    if (m_stage == kStageRun || m_stage == kStageWin)
+    if (m_stage == Stage::Run || m_stage == Stage::Win)
         m_monsterSystem->updateState();
 }
 
 void Widget::updateMonsterAttack() {
-    if (m_stage == kStageRun)
+    if (m_stage == Stage::Run)
         m_monsterSystem->updateAttack();
 }
 
 void Widget::updateScores() {
-    if (m_stage == kStageRun)
+    if (m_stage == Stage::Run)
         m_scoreBoard->addScore(1);
 }
 
 void Widget::updateBars() {
-    if (m_stage == kStageLoading) {
+    if (m_stage == Stage::Loading) {
         const QList<Ground*>& grounds = m_environment->grounds();
         if (!grounds.isEmpty() && grounds.first() && m_progressBar) {
             const double w = width();
             const double x = grounds.first()->p1().x();
             m_progressBar->setProgress(std::max(m_progressBar->progress(), (w - x) / w));
         }
-    } else if (m_stage == kStageRun) {
+    } else if (m_stage == Stage::Run) {
         m_statusBar->updateBars();
         m_monsterSystem->updateBar();
     }
@@ -873,7 +853,7 @@ void Widget::updateBars() {
 
 void Widget::updatePosition() {
     const double h = m_character->sheet().height();
-    if (m_stage == kStageLoading) {
+    if (m_stage == Stage::Loading) {
         if (!m_progressBar)
             return;
         m_progressBar->placeBelowCenter(rect());
@@ -884,10 +864,10 @@ void Widget::updatePosition() {
                 QPointF(bar.x() + p * m_progressBar->width() - 0.5 * m_character->width(),
                         bar.y() - h - kLoadingBarLift));
         }
-    } else if (m_stage == kStageMenu) {
+    } else if (m_stage == Stage::Menu) {
         m_character->setPosition(QPointF(kCharacterHomeRatio * width(), -h - 1));
         m_character->setGroundY(-h);
-    } else if (m_stage == kStageRun) {
+    } else if (m_stage == Stage::Run) {
         m_character->setGroundY(-h + m_groundLine + kCharacterFootDepth);
         m_statusBar->updatePosition(rect());
         m_scoreBoard->setBottomRight(
@@ -897,7 +877,7 @@ void Widget::updatePosition() {
 }
 
 void Widget::updateMovement() {
-    if (m_stage == kStageWin)
+    if (m_stage == Stage::Win)
         return;
     const double speed = m_environment->speed();
     for (Obstacle* cactus : std::as_const(m_cactusList))
@@ -931,10 +911,10 @@ void Widget::updateAnimation() {
     m_animationTick = 1;
 
     switch (m_stage) {
-    case kStageLoading:
+    case Stage::Loading:
         m_character->setFrame(m_character->animation()->play());
         break;
-    case kStageMenu:
+    case Stage::Menu:
         for (Obstacle* bird : std::as_const(m_birdList)) {
             if (bird->animation)
                 bird->frame = bird->animation->play();
@@ -942,9 +922,9 @@ void Widget::updateAnimation() {
         for (Obstacle* cactus : std::as_const(m_cactusList))
             cactus->frame = cactus->image();
         break;
-    case kStageRun:
-    case kStageWin:
-    case kStageUpgrade:
+    case Stage::Run:
+    case Stage::Win:
+    case Stage::Upgrade:
         m_character->setFrame(m_character->animation()->play());
         m_gun->setFrame(m_gun->animation()->play());
         animateObstacles();
@@ -1000,7 +980,7 @@ void Widget::paceAnimations() {
 
 void Widget::updateObstacles() {
     removeObstacles();
-    if (m_stage != kStageWin) {
+    if (m_stage != Stage::Win) {
         spawnCactus();
         spawnBird();
     }
@@ -1067,17 +1047,17 @@ void Widget::spawnBird() {
 void Widget::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     const int stage = m_stage;
-    if (stage == kStageStory) {
+    if (stage == Stage::Story) {
         m_environment->paintWhiteBackground(painter);
         if (m_textList)
             m_textList->display(painter);
         return;
     }
-    if (stage == kStageTutorial) {
+    if (stage == Stage::Tutorial) {
         paintTutorial(painter);
         return;
     }
-    if (stage == kStageLoading) {
+    if (stage == Stage::Loading) {
         m_environment->paintWhiteBackground(painter);
         if (m_progressBar)
             m_progressBar->paint(painter);
@@ -1087,18 +1067,18 @@ void Widget::paintEvent(QPaintEvent*) {
 
     paintWorld(painter);
     switch (stage) {
-    case kStageUpgrade:
+    case Stage::Upgrade:
         paintUpgrade(painter);
         return;
-    case kStageMenu:
+    case Stage::Menu:
         paintMenuScore(painter);
         break;
-    case kStageRun:
-    case kStagePause:
-    case kStageGameOver:
+    case Stage::Run:
+    case Stage::Pause:
+    case Stage::GameOver:
         paintRunningStage(painter);
         break;
-    case kStageWin:
+    case Stage::Win:
         paintWinStage(painter);
         break;
     default:
@@ -1268,10 +1248,10 @@ void Widget::paintUpgrade(QPainter& painter) {
     for (GameButton* button : std::as_const(m_buttons)) {
         if (!button)
             continue;
-        if (button->id == kQuitButton) {
+        if (button->id == ButtonId::Quit) {
             button->centerInRightHalf(area);
             button->paint(painter);
-        } else if (button->id == kConfirmButton) {
+        } else if (button->id == ButtonId::Confirm) {
             button->centerInLeftHalf(area);
             if (m_essenceDisplay->number() < price)
                 button->setVisible(false);

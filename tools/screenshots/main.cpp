@@ -6,6 +6,7 @@
 #include "environmentsystem.h"
 #include "gamebutton.h"
 #include "gamecharacter.h"
+#include "gameids.h"
 #include "monster.h"
 #include "monstersystem.h"
 #include "obstacle.h"
@@ -133,13 +134,13 @@ void shootAt(Director& director, QPointF target, int ticks) {
 void firstStartScreens(Director& director) {
     director.tick(120);
     director.save("01-loading");
-    untilStage(director, 6, 2000);
+    untilStage(director, Stage::Story, 2000);
     director.tick(80);
     director.save("02-story");
-    untilStage(director, 7, 20000);
+    untilStage(director, Stage::Tutorial, 20000);
     director.tick(2);
     director.save("03-tutorial");
-    director.click(1);
+    director.click(ButtonId::Start);
     director.tick(200);
     director.save("04-menu");
 }
@@ -148,7 +149,7 @@ void runScreens(Director& director) {
     Widget& game = director.game();
     director.setKeepAlive(true);
     director.setHoldBackBoss(true);
-    director.click(1);
+    director.click(ButtonId::Start);
     for (int i = 0; i < 900; ++i) {
         director.tick();
         if (game.cactusList().size() >= 2 && game.birdList().size() >= 1 && i > 300)
@@ -175,7 +176,7 @@ void runScreens(Director& director) {
     director.key(QEvent::KeyRelease, Qt::Key_Escape);
     director.tick(3);
     director.save("08-pause");
-    director.click(5);
+    director.click(ButtonId::Continue);
     director.tick(2);
 }
 
@@ -211,7 +212,7 @@ void bossScreens(Director& director) {
     director.mouse(QEvent::MouseButtonPress, Qt::RightButton, saucer);
     director.tick();
     director.mouse(QEvent::MouseButtonPress, Qt::LeftButton, saucer);
-    for (int i = 0; i < 600 && game.stage() == 2; ++i) {
+    for (int i = 0; i < 600 && game.stage() == Stage::Run; ++i) {
         director.tick();
         game.monsterSystem()->checkCrash();
     }
@@ -225,20 +226,20 @@ void bossScreens(Director& director) {
 
 void gameOverScreen(Director& director) {
     Widget& game = director.game();
-    director.click(2);
+    director.click(ButtonId::Restart);
     director.tick(30);
-    director.click(1);
+    director.click(ButtonId::Start);
     director.tick(200);
     director.setKeepAlive(false);
     game.character()->die();
     director.tick(3);
     director.save("09-game-over");
-    director.click(2);
+    director.click(ButtonId::Restart);
     director.tick(5);
 }
 
 void upgradeScreen(Director& director) {
-    director.click(7);
+    director.click(ButtonId::Upgrade);
     director.tick(3);
     director.save("14-upgrade");
 }
