@@ -315,7 +315,13 @@ void Widget::gameQuit() {
     QCoreApplication::quit();
 }
 
+// Only a run (or the win screen that ends one) can be lost: on the other
+// screens the dinosaur is parked out of play, hidden above a small window's
+// top edge where a high bird can still brush it, and must not turn the menu
+// into a game-over screen.
 void Widget::checkHealth() {
+    if (m_stage != Stage::Run && m_stage != Stage::Win)
+        return;
     if (m_character->health() <= 0.0) {
         bankScore();
         changeToStage(Stage::GameOver);
@@ -437,6 +443,8 @@ void Widget::enterRun() {
         const double h = m_character->sheet().height();
         m_character->setGroundY(-h + m_groundLine + kCharacterFootDepth);
         m_character->setAirborne(true);
+        // Whatever brushed the parked dinosaur does not count against the new run.
+        m_character->setHealth(1.0);
         m_paused = false;
         m_gameOver = false;
         m_rush->reset();

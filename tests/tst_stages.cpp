@@ -109,6 +109,7 @@ private slots:
     void ignoredStageChanges();
     void leavingDuringDashEndsIt();
     void pauseOnTheDeathTickBanksOnce();
+    void parkedDinosaurCannotLoseOffTheRun();
     void restartAfterDeathInDashKeepsStartInvincibility();
     void loadingScreenPaintsOnlyItsLayers();
     void worldPaintedOnlyOnWorldScreens();
@@ -293,6 +294,24 @@ void StagesTest::pauseOnTheDeathTickBanksOnce() {
     game.tick(5);
     QCOMPARE(game->stage(), 1);
     QCOMPARE(readFile("game_score.txt"), QByteArray("127"));
+    QCOMPARE(game->character()->health(), 1.0);
+}
+
+// On a small window a high bird can brush the dinosaur parked above the top
+// edge: that must neither end anything off the run nor carry into the next run.
+void StagesTest::parkedDinosaurCannotLoseOffTheRun() {
+    GameHarness game;
+    QVERIFY(reach(game, 1));
+    for (const int stage : {1, 8, 7, 1}) {
+        game->changeToStage(stage);
+        game->character()->die();
+        game.tick(3);
+        QCOMPARE(game->stage(), stage);
+    }
+    QCOMPARE(readFile("game_score.txt"), QByteArray("120"));
+    game->changeToStage(2);
+    game.tick();
+    QCOMPARE(game->stage(), 2);
     QCOMPARE(game->character()->health(), 1.0);
 }
 
