@@ -4,6 +4,8 @@
 #include <QPixmap>
 #include <QPointF>
 
+#include <climits>
+
 class Animation;
 class CrashBox;
 class ProgressBar;
@@ -24,8 +26,9 @@ public:
     void setVy(double vy) { m_vy = vy; }
     int health() const { return m_health; }
     void setHealth(int health) { m_health = health; }
-    void decreaseHealth(int amount) { m_health -= amount; }
-    void increaseHealth(int amount) { m_health += amount; }
+    // Saturating: absurd hand-edited damage must not wrap a beaten saucer back to health.
+    void decreaseHealth(int amount) { m_health = saturate(qint64(m_health) - amount); }
+    void increaseHealth(int amount) { m_health = saturate(qint64(m_health) + amount); }
     bool isHealthy() const;
     bool isEntering() const { return m_entering; }
     void setEntering(bool entering) { m_entering = entering; }
@@ -45,6 +48,9 @@ public slots:
     void updateCrashBox(int type);
 
 private:
+    static int saturate(qint64 value) {
+        return int(qBound(qint64(INT_MIN), value, qint64(INT_MAX)));
+    }
     void startAnimation(double frameWidth, int ticksPerFrame);
 
     QPixmap m_sheet;

@@ -44,6 +44,7 @@ private slots:
 
     // The saucer itself.
     void monsterLooks();
+    void healthSaturates();
 
     // The fight.
     void startAndApproach();
@@ -766,6 +767,19 @@ void TestBoss::resetClearsTheFight() {
     QVERIFY(m_system->heads().isEmpty());
     m_system->reset(); // nothing left to delete
     QCOMPARE(m_system->state(), 0);
+}
+
+void TestBoss::healthSaturates() {
+    Monster monster;
+    monster.decreaseHealth(INT_MAX);
+    monster.decreaseHealth(INT_MAX);
+    QCOMPARE(monster.health(), INT_MIN);
+    monster.setHealth(INT_MAX - 5);
+    monster.increaseHealth(10);
+    QCOMPARE(monster.health(), INT_MAX);
+    monster.setHealth(1000);
+    monster.decreaseHealth(10);
+    QCOMPARE(monster.health(), 990);
 }
 
 QTEST_MAIN(TestBoss)
