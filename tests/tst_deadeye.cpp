@@ -14,19 +14,17 @@ private slots:
     void cleanup();
 
     void startState();
-    void activateNeedsMoreThanOneEnergy_data();
-    void activateNeedsMoreThanOneEnergy();
-    void activateCapsTheFactor();
-    void deactivateEmits();
-    void drainsWhileActive();
-    void rechargeWaitsTenIdleSteps();
+    void activate_data();
+    void activate();
+    void energyCadence();
     void rechargeStopsAtMaxEnergyExactly();
     void firstRechargeWaitsThirtySteps();
     void runningDryStopsAndEmits();
     void resetRestoresAndReplacesTheBar();
-    void updateBarShowsTheEnergyFraction();
 
 private:
+    void expectFreshState(double energy);
+
     DeadEye* m_deadEye = nullptr;
 };
 
@@ -36,23 +34,18 @@ void TestDeadEye::init() {
     QCOMPARE(timers.size(), 1);
     QCOMPARE(timers.first()->interval(), 200);
     QVERIFY(timers.first()->isActive());
-    for (QTimer* timer : timers)
-        timer->stop();
+    timers.first()->stop();
 }
 
 void TestDeadEye::cleanup() {
     delete m_deadEye;
 }
 
-void TestDeadEye::startState() {
-    QCOMPARE(m_deadEye->energy(), 50.0);
-    QCOMPARE(m_deadEye->maxEnergy, 50.0);
-    QCOMPARE(m_deadEye->recovery, 2.0);
-    QCOMPARE(m_deadEye->timeFactor(), 1.0);
+void TestDeadEye::expectFreshState(double energy) {
+    QCOMPARE(m_deadEye->energy(), energy);
     QVERIFY(!m_deadEye->isActive());
+    QCOMPARE(m_deadEye->timeFactor(), 1.0);
     QCOMPARE(m_deadEye->veilColor, QColor(255, 205, 0, 0));
-    QCOMPARE(m_deadEye->rechargeDelay(), 30);
-
     ProgressBar* bar = m_deadEye->bar();
     QCOMPARE(bar->parent(), m_deadEye);
     QCOMPARE(bar->type, 3);
@@ -60,85 +53,72 @@ void TestDeadEye::startState() {
     QCOMPARE(bar->borderWidth(), 3.0);
 }
 
-void TestDeadEye::activateNeedsMoreThanOneEnergy_data() {
-    QTest::addColumn<double>("energy");
-    QTest::addColumn<bool>("active");
-
-    QTest::newRow("empty") << 0.0 << false;
-    QTest::newRow("exactly 1.0") << 1.0 << false;
-    QTest::newRow("just above 1.0") << 1.0001 << true;
-    QTest::newRow("full") << 50.0 << true;
+void TestDeadEye::startState() {
+    expectFreshState(50.0);
+    QCOMPARE(m_deadEye->maxEnergy, 50.0);
+    QCOMPARE(m_deadEye->recovery, 2.0);
+    QCOMPARE(m_deadEye->rechargeDelay(), 30);
 }
 
-void TestDeadEye::activateNeedsMoreThanOneEnergy() {
+void TestDeadEye::activate_data() {
+    QTest::addColumn<double>("energy");
+    QTest::addColumn<double>("factor");
+    QTest::addColumn<double>("timeFactor"); // 0 when it must stay inactive
+
+    QTest::newRow("empty") << 0.0 << 0.1 << 0.0;
+    QTest::newRow("exactly 1.0") << 1.0 << 0.1 << 0.0;
+    QTest::newRow("just above 1.0") << 1.0001 << 0.1 << 0.1;
+    QTest::newRow("full") << 50.0 << 0.1 << 0.1;
+    QTest::newRow("factor capped") << 50.0 << 2.0 << 1.0;
+}
+
+void TestDeadEye::activate() {
     QFETCH(double, energy);
-    QFETCH(bool, active);
+    QFETCH(double, factor);
+    QFETCH(double, timeFactor);
 
     QSignalSpy changes(m_deadEye, &DeadEye::state_changed);
     m_deadEye->setEnergy(energy);
-    m_deadEye->activate(0.1);
-    QCOMPARE(m_deadEye->isActive(), active);
-    QCOMPARE(m_deadEye->timeFactor(), active ? 0.1 : 1.0);
-    QCOMPARE(changes.count(), 1);
-
-    // Activating again emits again, whatever the state.
-    m_deadEye->activate(0.1);
-    QCOMPARE(changes.count(), 2);
-}
-
-void TestDeadEye::activateCapsTheFactor() {
-    m_deadEye->activate(2.0);
-    QVERIFY(m_deadEye->isActive());
-    QCOMPARE(m_deadEye->timeFactor(), 1.0);
-}
-
-void TestDeadEye::deactivateEmits() {
-    QSignalSpy changes(m_deadEye, &DeadEye::state_changed);
-    m_deadEye->activate(0.1);
+    m_deadEye->activate(factor);
+    QCOMPARE(m_deadEye->isActive(), timeFactor > 0.0);
+    QCOMPARE(m_deadEye->timeFactor(), timeFactor > 0.0 ? timeFactor : 1.0);
+    // Every call emits, whatever the state before or after.
+    m_deadEye->activate(factor);
     m_deadEye->deactivate();
     QVERIFY(!m_deadEye->isActive());
     QCOMPARE(m_deadEye->timeFactor(), 1.0);
     m_deadEye->deactivate();
-    QCOMPARE(changes.count(), 3);
+    QCOMPARE(changes.count(), 4);
 }
 
-void TestDeadEye::drainsWhileActive() {
+void TestDeadEye::energyCadence() {
+    m_deadEye->recovery = 0.35;
     m_deadEye->activate(0.1);
     for (int step = 1; step <= 5; ++step) {
         m_deadEye->updateEnergy();
         QCOMPARE(m_deadEye->energy(), 50.0 - step);
         QCOMPARE(m_deadEye->rechargeDelay(), 10);
     }
-    QVERIFY(m_deadEye->isActive());
-}
-
-void TestDeadEye::rechargeWaitsTenIdleSteps() {
-    m_deadEye->recovery = 0.35;
-    m_deadEye->activate(0.1);
-    m_deadEye->updateEnergy();
     m_deadEye->deactivate();
-    QCOMPARE(m_deadEye->energy(), 49.0);
-
     for (int step = 1; step <= 10; ++step) {
         m_deadEye->updateEnergy();
-        QCOMPARE(m_deadEye->energy(), 49.0);
+        QCOMPARE(m_deadEye->energy(), 45.0);
         QCOMPARE(m_deadEye->rechargeDelay(), 10 - step);
     }
     m_deadEye->updateEnergy();
-    QCOMPARE(m_deadEye->energy(), 49.35);
+    QCOMPARE(m_deadEye->energy(), 45.35);
     m_deadEye->updateEnergy();
-    QCOMPARE(m_deadEye->energy(), 49.7);
+    QCOMPARE(m_deadEye->energy(), 45.7);
+    m_deadEye->updateBar();
+    QCOMPARE(m_deadEye->bar()->progress(), 45.7 / 50.0);
 }
 
 void TestDeadEye::rechargeStopsAtMaxEnergyExactly() {
     m_deadEye->maxEnergy = 20.0;
     m_deadEye->recovery = 0.2;
     m_deadEye->setEnergy(19.5);
-    for (int step = 0; step < 30; ++step)
+    for (int step = 0; step < 32; ++step)
         m_deadEye->updateEnergy();
-    QCOMPARE(m_deadEye->energy(), 19.5);
-    m_deadEye->updateEnergy();
-    m_deadEye->updateEnergy();
     QCOMPARE(m_deadEye->energy(), 19.9);
     for (int step = 0; step < 5; ++step)
         m_deadEye->updateEnergy();
@@ -184,27 +164,12 @@ void TestDeadEye::resetRestoresAndReplacesTheBar() {
 
     m_deadEye->reset();
     QCOMPARE(changes.count(), 1);
-    QCOMPARE(m_deadEye->energy(), 20.0);
-    QVERIFY(!m_deadEye->isActive());
-    QCOMPARE(m_deadEye->timeFactor(), 1.0);
-    QCOMPARE(m_deadEye->veilColor, QColor(255, 205, 0, 0));
-    QCOMPARE(m_deadEye->rechargeDelay(), 10);
-
     QVERIFY(oldBar.isNull());
-    ProgressBar* bar = m_deadEye->bar();
-    QCOMPARE(bar->parent(), m_deadEye);
-    QCOMPARE(bar->type, 3);
-    QCOMPARE(bar->rect(), QRectF(0, 0, 300, 30));
-    QCOMPARE(bar->borderWidth(), 3.0);
-    QCOMPARE(bar->fillColor(), QColor(80, 80, 80));
-    QCOMPARE(bar->borderColor(), QColor(80, 80, 80));
-    QCOMPARE(bar->progress(), 1.0);
-}
-
-void TestDeadEye::updateBarShowsTheEnergyFraction() {
-    m_deadEye->setEnergy(12.5);
-    m_deadEye->updateBar();
-    QCOMPARE(m_deadEye->bar()->progress(), 0.25);
+    expectFreshState(20.0);
+    QCOMPARE(m_deadEye->rechargeDelay(), 10);
+    QCOMPARE(m_deadEye->bar()->fillColor(), QColor(80, 80, 80));
+    QCOMPARE(m_deadEye->bar()->borderColor(), QColor(80, 80, 80));
+    QCOMPARE(m_deadEye->bar()->progress(), 1.0);
 }
 
 QTEST_MAIN(TestDeadEye)

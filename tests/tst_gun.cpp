@@ -12,29 +12,27 @@
 
 namespace {
 constexpr int kCell = 43;
+const QString kPlain = QStringLiteral(":/images/gun_nocolor.png");
+const QString kColoured = QStringLiteral(":/images/gun_color.png");
+// A fresh animation shows its last frame once before cycling from the first.
+const QList<int> kRestartSequence = {3, 0, 0, 1, 1, 2, 2, 3, 3};
 
-// The cell of a gun sheet as the game cuts it.
 QImage cell(const QString& path, int index) {
     return QPixmap(path).copy(index * kCell, 0, kCell, kCell).toImage();
 }
 
-// Steps the animation as the window's clock does and records what it shows.
-QList<int> shownFrames(Gun* gun, int calls, const QString& sheetPath, bool* pixelsMatch) {
+// Steps the animation as the window's clock does; empty when a shown frame is not its cell.
+QList<int> shownFrames(Gun* gun, int calls, const QString& sheetPath) {
     QList<int> frames;
-    *pixelsMatch = true;
     for (int i = 0; i < calls; ++i) {
         const int index = gun->animation()->currentFrame;
         gun->setFrame(gun->animation()->play());
-        frames.append(index);
         if (gun->frame().toImage() != cell(sheetPath, index))
-            *pixelsMatch = false;
+            return {};
+        frames.append(index);
     }
     return frames;
 }
-
-const QString kPlain = QStringLiteral(":/images/gun_nocolor.png");
-const QString kColoured = QStringLiteral(":/images/gun_color.png");
-const QList<int> kRestartSequence = {3, 0, 0, 1, 1, 2, 2, 3, 3};
 } // namespace
 
 class TestGun : public QObject {
@@ -45,19 +43,19 @@ private slots:
     void cleanup();
 
     void startsWithThePlainLook();
-    void frameSequenceAfterConstruction();
+    void positionAndCenter_data();
     void positionAndCenter();
-    void positionFollowsTheOwner();
-    void looksFollowDeadEye();
-    void activatingAgainRestartsTheCycle();
-    void failedActivationKeepsThePlainLook();
+    void everyStateChangeRebuildsTheLook();
 
 private:
+    void expectRebuilt(int type, const QString& sheetPath);
+
     std::unique_ptr<ScopedWorkingDirectory> m_dir;
     EnvironmentSystem* m_environment = nullptr;
     GameCharacter* m_character = nullptr;
     DeadEye* m_deadEye = nullptr;
     Gun* m_gun = nullptr;
+    QPointer<Animation> m_previous;
 };
 
 void TestGun::init() {
@@ -79,84 +77,71 @@ void TestGun::cleanup() {
     m_dir.reset();
 }
 
+void TestGun::expectRebuilt(int type, const QString& sheetPath) {
+    QVERIFY(m_previous.isNull());
+    QCOMPARE(m_gun->animationType(), type);
+    QCOMPARE(m_gun->sheet().toImage(), QPixmap(sheetPath).toImage());
+    QCOMPARE(m_gun->frame().toImage(), cell(sheetPath, 0));
+    QCOMPARE(shownFrames(m_gun, 9, sheetPath), kRestartSequence);
+    m_previous = m_gun->animation();
+}
+
 void TestGun::startsWithThePlainLook() {
-    QCOMPARE(m_gun->animationType(), 1);
     QCOMPARE(m_gun->offset(), QPointF(-40.0, -30.0));
-    QCOMPARE(m_gun->sheet().toImage(), QPixmap(kPlain).toImage());
-    QCOMPARE(m_gun->frame().toImage(), cell(kPlain, 0));
-    QCOMPARE(m_gun->animation()->parent(), m_gun);
     QCOMPARE(m_gun->animation()->frameWidth, 43.0);
     QCOMPARE(m_gun->animation()->frameCount, 4);
     QCOMPARE(m_gun->animation()->ticksPerFrame, 2);
+    expectRebuilt(1, kPlain);
 }
 
-void TestGun::frameSequenceAfterConstruction() {
-    bool pixelsMatch = false;
-    QCOMPARE(shownFrames(m_gun, 9, kPlain, &pixelsMatch), kRestartSequence);
-    QVERIFY(pixelsMatch);
+void TestGun::positionAndCenter_data() {
+    QTest::addColumn<QPointF>("owner");
+    QTest::addColumn<QPointF>("position");
+    QTest::addColumn<QPointF>("center");
+    QTest::newRow("whole") << QPointF(100, 200) << QPointF(60, 170) << QPointF(81, 191);
+    QTest::newRow("fractional") << QPointF(576.5, 406.25) << QPointF(536.5, 376.25)
+                                << QPointF(557.5, 397.25);
 }
 
 void TestGun::positionAndCenter() {
-    m_character->setPosition(QPointF(100.0, 200.0));
-    QCOMPARE(m_gun->position(), QPointF(60.0, 170.0));
-    QCOMPARE(m_gun->center(), QPointF(81.0, 191.0));
-}
-
-void TestGun::positionFollowsTheOwner() {
-    m_character->setPosition(QPointF(576.5, 406.25));
-    QCOMPARE(m_gun->position(), QPointF(536.5, 376.25));
-    QCOMPARE(m_gun->center(), QPointF(557.5, 397.25));
-
+    QFETCH(QPointF, owner);
+    QFETCH(QPointF, position);
+    QFETCH(QPointF, center);
+    m_character->setPosition(owner);
+    QCOMPARE(m_gun->position(), position);
+    QCOMPARE(m_gun->center(), center);
     m_gun->setOffset(QPointF(10.0, 0.0));
-    QCOMPARE(m_gun->position(), QPointF(586.5, 406.25));
+    QCOMPARE(m_gun->position(), owner + QPointF(10.0, 0.0));
 }
 
-void TestGun::looksFollowDeadEye() {
-    QPointer<Animation> plain = m_gun->animation();
+void TestGun::everyStateChangeRebuildsTheLook() {
+    m_previous = m_gun->animation();
     m_deadEye->activate(0.1);
-    QCOMPARE(m_gun->animationType(), 2);
-    QVERIFY(plain.isNull());
-    QCOMPARE(m_gun->sheet().toImage(), QPixmap(kColoured).toImage());
-    bool pixelsMatch = false;
-    QCOMPARE(shownFrames(m_gun, 9, kColoured, &pixelsMatch), kRestartSequence);
-    QVERIFY(pixelsMatch);
+    expectRebuilt(2, kColoured);
+
+    // Already active, mid-cycle: rebuilt all the same, from frame 3 again.
+    shownFrames(m_gun, 4, kColoured);
+    m_deadEye->activate(0.1);
+    expectRebuilt(2, kColoured);
 
     m_deadEye->deactivate();
-    QCOMPARE(m_gun->animationType(), 1);
-    QCOMPARE(shownFrames(m_gun, 9, kPlain, &pixelsMatch), kRestartSequence);
-    QVERIFY(pixelsMatch);
+    expectRebuilt(1, kPlain);
 
-    // Running dry and resetting switch back too.
+    m_deadEye->setEnergy(1.0); // too little to start, yet the signal still rebuilds
     m_deadEye->activate(0.1);
-    m_deadEye->setEnergy(1.0);
+    expectRebuilt(1, kPlain);
+
+    m_deadEye->setEnergy(1.5); // running dry
+    m_deadEye->activate(0.1);
+    m_previous = m_gun->animation();
     m_deadEye->updateEnergy();
-    QCOMPARE(m_gun->animationType(), 1);
+    m_deadEye->updateEnergy();
+    expectRebuilt(1, kPlain);
+
     m_deadEye->activate(0.1);
+    m_previous = m_gun->animation();
     m_deadEye->reset();
-    QCOMPARE(m_gun->animationType(), 1);
-}
-
-void TestGun::activatingAgainRestartsTheCycle() {
-    m_deadEye->activate(0.1);
-    bool pixelsMatch = false;
-    shownFrames(m_gun, 4, kColoured, &pixelsMatch);
-    QPointer<Animation> first = m_gun->animation();
-
-    m_deadEye->activate(0.1);
-    QVERIFY(first.isNull());
-    QCOMPARE(m_gun->animationType(), 2);
-    QCOMPARE(m_gun->frame().toImage(), cell(kColoured, 0));
-    QCOMPARE(shownFrames(m_gun, 9, kColoured, &pixelsMatch), kRestartSequence);
-    QVERIFY(pixelsMatch);
-}
-
-void TestGun::failedActivationKeepsThePlainLook() {
-    m_deadEye->setEnergy(1.0);
-    QPointer<Animation> before = m_gun->animation();
-    m_deadEye->activate(0.1);
-    QVERIFY(before.isNull()); // rebuilt all the same
-    QCOMPARE(m_gun->animationType(), 1);
-    QCOMPARE(m_gun->sheet().toImage(), QPixmap(kPlain).toImage());
+    expectRebuilt(1, kPlain);
 }
 
 QTEST_MAIN(TestGun)

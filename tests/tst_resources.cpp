@@ -21,6 +21,29 @@ const Sheet kSheets[] = {
     {":/images/bombs_big.png", 360, 5},
 };
 
+struct Picture {
+    const char* name;
+    int width;
+    int height;
+};
+
+// Every picture the game loads, with its size.
+// clang-format off
+const Picture kPictures[] = {
+    {"dino.png", 174, 94}, {"dino_rush.png", 236, 59}, {"gun_nocolor.png", 172, 43},
+    {"gun_color.png", 172, 43}, {"target.png", 72, 72}, {"cursor_point.png", 60, 62},
+    {"cursor_aim.png", 60, 60}, {"cloud.png", 191, 55}, {"head_big.png", 309, 304},
+    {"cacti.png", 300, 87}, {"cacti_flat.png", 300, 30}, {"bird.png", 183, 80},
+    {"bird_dead.png", 91, 80}, {"head_dead.png", 70, 70}, {"bombs.png", 900, 180},
+    {"heads.png", 1824, 75}, {"ball.png", 76, 76}, {"ufo.png", 322, 224},
+    {"ufo_unhealthy.png", 1288, 224}, {"bombs_big.png", 1800, 360}, {"mk_fly.png", 600, 600},
+    {"numbers.png", 455, 50}, {"start.png", 158, 142}, {"restart.png", 158, 142},
+    {"teach.png", 142, 63}, {"upgrade.png", 142, 63}, {"quit.png", 99, 44},
+    {"confirm.png", 99, 44}, {"pause.png", 99, 44}, {"home.png", 99, 44},
+    {"guide.jpg", 1127, 711}, {"icon.png", 86, 86},
+};
+// clang-format on
+
 QImage load(const QString& path) {
     return QImage(path).convertToFormat(QImage::Format_ARGB32);
 }
@@ -34,10 +57,6 @@ int opaquePixels(const QImage& image, const QRect& area) {
     return count;
 }
 
-bool rowHasInk(const QImage& image, int row, int left, int width) {
-    return opaquePixels(image, QRect(left, row, width, 1)) > 0;
-}
-
 } // namespace
 
 class TestResources : public QObject {
@@ -49,59 +68,21 @@ private slots:
     void collectionHoldsNothingElse();
     void pngsAreTransparent_data();
     void pngsAreTransparent();
-    void guideIsJpeg();
-    void birdSheetCutsIntoTwoFrames();
-    void digitStripCutsIntoTenCells();
+    void stripsCutIntoWholeCells();
     void everyFrameIsDrawnAndMoves_data();
     void everyFrameIsDrawnAndMoves();
-    void dinosaurStandsOnBottomEdge_data();
-    void dinosaurStandsOnBottomEdge();
-    void cactiAndRemainsStandInTheirCells_data();
-    void cactiAndRemainsStandInTheirCells();
-    void pointerTipIsAtHotSpot();
-    void crosshairIsCentredOnHotSpot();
-    void digitsKeepAnInnerMargin();
+    void feetTouchTheBottomEdge_data();
+    void feetTouchTheBottomEdge();
+    void cursorHotSpots();
 };
 
 void TestResources::loadsWithListedSize_data() {
     QTest::addColumn<QString>("path");
     QTest::addColumn<QSize>("size");
-    const QList<QPair<const char*, QSize>> table = {
-        {"dino.png", {174, 94}},
-        {"dino_rush.png", {236, 59}},
-        {"gun_nocolor.png", {172, 43}},
-        {"gun_color.png", {172, 43}},
-        {"target.png", {72, 72}},
-        {"cursor_point.png", {60, 62}},
-        {"cursor_aim.png", {60, 60}},
-        {"cloud.png", {191, 55}},
-        {"head_big.png", {309, 304}},
-        {"cacti.png", {300, 87}},
-        {"cacti_flat.png", {300, 30}},
-        {"bird.png", {183, 80}},
-        {"bird_dead.png", {91, 80}},
-        {"head_dead.png", {70, 70}},
-        {"bombs.png", {900, 180}},
-        {"heads.png", {1824, 75}},
-        {"ball.png", {76, 76}},
-        {"ufo.png", {322, 224}},
-        {"ufo_unhealthy.png", {1288, 224}},
-        {"bombs_big.png", {1800, 360}},
-        {"mk_fly.png", {600, 600}},
-        {"numbers.png", {455, 50}},
-        {"start.png", {158, 142}},
-        {"restart.png", {158, 142}},
-        {"teach.png", {142, 63}},
-        {"upgrade.png", {142, 63}},
-        {"quit.png", {99, 44}},
-        {"confirm.png", {99, 44}},
-        {"pause.png", {99, 44}},
-        {"home.png", {99, 44}},
-        {"guide.jpg", {1127, 711}},
-        {"icon.png", {86, 86}},
-    };
-    for (const auto& [name, size] : table)
-        QTest::newRow(name) << QStringLiteral(":/images/%1").arg(QLatin1String(name)) << size;
+    for (const Picture& picture : kPictures)
+        QTest::newRow(picture.name)
+            << QStringLiteral(":/images/%1").arg(QLatin1String(picture.name))
+            << QSize(picture.width, picture.height);
 }
 
 void TestResources::loadsWithListedSize() {
@@ -116,7 +97,11 @@ void TestResources::collectionHoldsNothingElse() {
     const QStringList names = QDir(QStringLiteral(":/images")).entryList(QDir::Files);
     QCOMPARE(names.size(), 32);
     QCOMPARE(names.filter(QStringLiteral(".png")).size(), 31);
-    QVERIFY(names.contains(QStringLiteral("guide.jpg")));
+    QImageReader reader(QStringLiteral(":/images/guide.jpg"));
+    QCOMPARE(reader.format(), QByteArray("jpeg"));
+    const QImage guide = reader.read();
+    QVERIFY(!guide.isNull());
+    QVERIFY(!guide.hasAlphaChannel());
 }
 
 void TestResources::pngsAreTransparent_data() {
@@ -134,39 +119,28 @@ void TestResources::pngsAreTransparent() {
     QCOMPARE(qAlpha(image.pixel(0, 0)), 0);
 }
 
-void TestResources::guideIsJpeg() {
-    QImageReader reader(QStringLiteral(":/images/guide.jpg"));
-    QCOMPARE(reader.format(), QByteArray("jpeg"));
-    const QImage image = reader.read();
-    QVERIFY(!image.isNull());
-    QVERIFY(!image.hasAlphaChannel());
-}
+void TestResources::stripsCutIntoWholeCells() {
+    // Integer division leaves an odd last column that is never shown, so nothing is drawn there.
+    const QImage bird = load(QStringLiteral(":/images/bird.png"));
+    QCOMPARE(bird.width() / 2, 91);
+    QCOMPARE(opaquePixels(bird, QRect(182, 0, 1, bird.height())), 0);
 
-void TestResources::birdSheetCutsIntoTwoFrames() {
-    const QPixmap sheet(QStringLiteral(":/images/bird.png"));
-    const int frameWidth = sheet.width() / 2;
-    QCOMPARE(frameWidth, 91);
-    // The odd last column is never shown, so nothing may be drawn there.
-    const QImage image = load(QStringLiteral(":/images/bird.png"));
-    QCOMPARE(opaquePixels(image, QRect(2 * frameWidth, 0, 1, image.height())), 0);
-}
-
-void TestResources::digitStripCutsIntoTenCells() {
-    const QPixmap strip(QStringLiteral(":/images/numbers.png"));
-    QCOMPARE(strip.width() / 10, 45);
-    QCOMPARE(strip.height(), 50);
-    const QImage image = load(QStringLiteral(":/images/numbers.png"));
+    const QImage digits = load(QStringLiteral(":/images/numbers.png"));
+    QCOMPARE(digits.width() / 10, 45);
+    QCOMPARE(opaquePixels(digits, QRect(450, 0, 5, 50)), 0);
     QList<QImage> cells;
     for (int digit = 0; digit < 10; ++digit) {
-        cells << image.copy(digit * 45, 0, 45, 50);
+        cells << digits.copy(digit * 45, 0, 45, 50);
         QVERIFY2(opaquePixels(cells.last(), cells.last().rect()) > 0,
                  qPrintable(QString::number(digit)));
+        // Digits are drawn touching each other, so each glyph keeps clear of its cell's sides.
+        QCOMPARE(opaquePixels(cells.last(), QRect(0, 0, 4, 50)), 0);
+        QCOMPARE(opaquePixels(cells.last(), QRect(41, 0, 4, 50)), 0);
     }
     // Ten distinct glyphs: a shifted cut would repeat or split them.
     for (int a = 0; a < 10; ++a)
         for (int b = a + 1; b < 10; ++b)
             QVERIFY(cells[a] != cells[b]);
-    QCOMPARE(opaquePixels(image, QRect(450, 0, 5, 50)), 0);
 }
 
 void TestResources::everyFrameIsDrawnAndMoves_data() {
@@ -188,72 +162,47 @@ void TestResources::everyFrameIsDrawnAndMoves() {
     for (int i = 0; i < frames; ++i) {
         const QImage frame = image.copy(i * frameWidth, 0, frameWidth, image.height());
         QVERIFY2(opaquePixels(frame, frame.rect()) > 0, qPrintable(QString::number(i)));
-        if (i > 0)
-            QVERIFY2(frame != previous, qPrintable(QString::number(i)));
+        QVERIFY2(i == 0 || frame != previous, qPrintable(QString::number(i)));
         previous = frame;
     }
 }
 
-void TestResources::dinosaurStandsOnBottomEdge_data() {
+void TestResources::feetTouchTheBottomEdge_data() {
     QTest::addColumn<QString>("path");
-    QTest::addColumn<int>("frameWidth");
-    QTest::newRow("upright") << QStringLiteral(":/images/dino.png") << 87;
-    QTest::newRow("low") << QStringLiteral(":/images/dino_rush.png") << 118;
+    QTest::addColumn<QList<int>>("cellEdges"); // left edges, then the right end
+    // Posture changes keep the bottom edge in place; cacti are cut four 50 wide, then one 100.
+    const QList<int> cactusCells = {0, 50, 100, 150, 200, 300};
+    QTest::newRow("upright") << QStringLiteral(":/images/dino.png") << QList<int>{0, 87, 174};
+    QTest::newRow("low") << QStringLiteral(":/images/dino_rush.png") << QList<int>{0, 118, 236};
+    QTest::newRow("cacti") << QStringLiteral(":/images/cacti.png") << cactusCells;
+    QTest::newRow("remains") << QStringLiteral(":/images/cacti_flat.png") << cactusCells;
 }
 
-void TestResources::dinosaurStandsOnBottomEdge() {
+void TestResources::feetTouchTheBottomEdge() {
     QFETCH(QString, path);
-    QFETCH(int, frameWidth);
-    // Posture changes keep the bottom edge in place, so the feet must touch it.
+    QFETCH(QList<int>, cellEdges);
     const QImage image = load(path);
-    for (int i = 0; i < 2; ++i)
-        QVERIFY2(rowHasInk(image, image.height() - 1, i * frameWidth, frameWidth),
-                 qPrintable(QString::number(i)));
+    for (int i = 0; i + 1 < cellEdges.size(); ++i) {
+        const QRect bottomRow(cellEdges[i], image.height() - 1, cellEdges[i + 1] - cellEdges[i], 1);
+        QVERIFY2(opaquePixels(image, bottomRow) > 0, qPrintable(QString::number(cellEdges[i])));
+    }
 }
 
-void TestResources::cactiAndRemainsStandInTheirCells_data() {
-    QTest::addColumn<QString>("path");
-    QTest::newRow("cacti") << QStringLiteral(":/images/cacti.png");
-    QTest::newRow("remains") << QStringLiteral(":/images/cacti_flat.png");
-}
-
-void TestResources::cactiAndRemainsStandInTheirCells() {
-    QFETCH(QString, path);
-    const QImage image = load(path);
-    // Cells as the cactus cuts them: four 50 wide, then one 100 wide.
-    const QList<QPair<int, int>> cells = {{0, 50}, {50, 50}, {100, 50}, {150, 50}, {200, 100}};
-    for (const auto& [left, width] : cells)
-        QVERIFY2(rowHasInk(image, image.height() - 1, left, width),
-                 qPrintable(QString::number(left)));
-}
-
-void TestResources::pointerTipIsAtHotSpot() {
-    const QImage image = load(QStringLiteral(":/images/cursor_point.png"));
-    QVERIFY(qAlpha(image.pixel(6, 6)) > 200);
-    // Nothing solid lies above or left of the tip's row and column.
+void TestResources::cursorHotSpots() {
+    // The pointer's tip sits at (6, 6) with nothing solid above or left of it.
+    const QImage pointer = load(QStringLiteral(":/images/cursor_point.png"));
+    QVERIFY(qAlpha(pointer.pixel(6, 6)) > 200);
     for (int i = 0; i < 6; ++i) {
-        QVERIFY(qAlpha(image.pixel(i, 6)) < 255);
-        QVERIFY(qAlpha(image.pixel(6, i)) < 255);
+        QVERIFY(qAlpha(pointer.pixel(i, 6)) < 255);
+        QVERIFY(qAlpha(pointer.pixel(6, i)) < 255);
     }
-}
-
-void TestResources::crosshairIsCentredOnHotSpot() {
-    const QImage image = load(QStringLiteral(":/images/cursor_aim.png"));
-    const int c = image.width() / 2;
-    QCOMPARE(c, 30);
-    QCOMPARE(qAlpha(image.pixel(c, c)), 255);
+    // The crosshair is symmetric about its centre (30, 30).
+    const QImage aim = load(QStringLiteral(":/images/cursor_aim.png"));
+    const int c = aim.width() / 2;
+    QCOMPARE(qAlpha(aim.pixel(c, c)), 255);
     for (int k = 1; k < c; ++k) {
-        QCOMPARE(qAlpha(image.pixel(c - k, c)), qAlpha(image.pixel(c + k, c)));
-        QCOMPARE(qAlpha(image.pixel(c, c - k)), qAlpha(image.pixel(c, c + k)));
-    }
-}
-
-void TestResources::digitsKeepAnInnerMargin() {
-    // Digits are drawn touching each other, so each glyph keeps clear of its cell's sides.
-    const QImage image = load(QStringLiteral(":/images/numbers.png"));
-    for (int digit = 0; digit < 10; ++digit) {
-        QCOMPARE(opaquePixels(image, QRect(digit * 45, 0, 4, 50)), 0);
-        QCOMPARE(opaquePixels(image, QRect(digit * 45 + 41, 0, 4, 50)), 0);
+        QCOMPARE(qAlpha(aim.pixel(c - k, c)), qAlpha(aim.pixel(c + k, c)));
+        QCOMPARE(qAlpha(aim.pixel(c, c - k)), qAlpha(aim.pixel(c, c + k)));
     }
 }
 

@@ -20,17 +20,13 @@ private slots:
     void init();
     void cleanup();
 
-    void barAtCreation();
-    void startBeginsTheDash();
-    void startOnlyOnceWhileHeld();
-    void dashEndsOn151stUpdate();
-    void readyAgainOn1501stUpdate();
+    void startBeginsTheDashOnce();
+    void dashEndsOn151stUpdateAndIsReadyOn1501st();
     void targetsTheMiddle_data();
     void targetsTheMiddle();
     void stopEndsAtOnce();
     void landingDuringTheDashKeepsInvincibility();
-    void barFollowsTheCooldown();
-    void resetMakesReady();
+    void barFollowsTheCooldownUntilReset();
 
 private:
     std::unique_ptr<ScopedWorkingDirectory> m_dir;
@@ -56,24 +52,21 @@ void TestSkills::cleanup() {
     m_dir.reset();
 }
 
-void TestSkills::barAtCreation() {
-    ProgressBar* bar = m_rush->bar();
-    QCOMPARE(bar->parent(), m_rush);
-    QCOMPARE(bar->type, 4);
-    QCOMPARE(bar->rect(), QRectF(0, 0, 200, 20));
-    QCOMPARE(bar->borderWidth(), 3.0);
-    QCOMPARE(bar->fillColor(), QColor(80, 80, 80));
-    QCOMPARE(bar->borderColor(), QColor(80, 80, 80));
+void TestSkills::startBeginsTheDashOnce() {
     QCOMPARE(m_rush->skillType(), 1);
+    QCOMPARE(m_rush->bar()->type, 4);
+    QCOMPARE(m_rush->bar()->rect(), QRectF(0, 0, 200, 20));
     QVERIFY(m_rush->isReady());
-    QVERIFY(!m_rush->isActive());
-}
 
-void TestSkills::startBeginsTheDash() {
-    m_rush->start();
+    // A held key calls start on every tick.
+    for (int i = 0; i < 5; ++i) {
+        m_rush->start();
+        m_rush->update();
+    }
     QVERIFY(m_rush->isActive());
     QVERIFY(!m_rush->isReady());
-    QCOMPARE(m_rush->cooldownLeft(), 150.0);
+    QCOMPARE(m_rush->cooldownLeft(), 149.5);
+    QCOMPARE(m_rush->elapsed(), 0.5);
     QCOMPARE(m_environment->speed(), 2 * kBaseSpeed);
     QCOMPARE(m_character->posture(), 2);
     QVERIFY(m_character->isInvincible());
@@ -85,24 +78,14 @@ void TestSkills::startBeginsTheDash() {
     QCOMPARE(m_character->position().x(), kHomeX + 16.0);
 }
 
-void TestSkills::startOnlyOnceWhileHeld() {
-    for (int i = 0; i < 5; ++i) {
-        m_rush->start();
-        m_rush->update();
-    }
-    QCOMPARE(m_environment->speed(), 2 * kBaseSpeed);
-    QCOMPARE(m_rush->cooldownLeft(), 149.5);
-    QCOMPARE(m_rush->elapsed(), 0.5);
-}
-
-void TestSkills::dashEndsOn151stUpdate() {
+void TestSkills::dashEndsOn151stUpdateAndIsReadyOn1501st() {
     m_rush->start();
-    for (int call = 1; call <= 150; ++call) {
+    for (int call = 1; call <= 150; ++call)
         m_rush->update();
-        QVERIFY2(m_rush->isActive(), qPrintable(QString("call %1").arg(call)));
-        QCOMPARE(m_character->posture(), 2);
-        QVERIFY(m_character->isInvincible());
-    }
+    QVERIFY(m_rush->isActive());
+    QCOMPARE(m_character->posture(), 2);
+    QVERIFY(m_character->isInvincible());
+
     m_character->autoMove = false;
     m_rush->update();
     QVERIFY(!m_rush->isActive());
@@ -113,21 +96,18 @@ void TestSkills::dashEndsOn151stUpdate() {
     QVERIFY(!m_character->keepInvincible);
     QVERIFY(m_character->autoMove);
     QCOMPARE(m_character->targetX, kHomeX);
-    QVERIFY(!m_rush->isReady());
-}
 
-void TestSkills::readyAgainOn1501stUpdate() {
-    m_rush->start();
-    for (int call = 1; call <= 1500; ++call)
+    for (int call = 152; call <= 1500; ++call) {
+        m_rush->start();
         m_rush->update();
+    }
     QVERIFY(!m_rush->isReady());
+    QVERIFY(!m_rush->isActive());
     QVERIFY(m_rush->cooldownLeft() > 0.0);
     m_rush->update();
     QVERIFY(m_rush->isReady());
     QCOMPARE(m_rush->cooldownLeft(), 0.0);
-
-    // Ready again: the held key starts the next dash.
-    m_rush->start();
+    m_rush->start(); // the key still held starts the next dash
     QVERIFY(m_rush->isActive());
 }
 
@@ -150,8 +130,6 @@ void TestSkills::targetsTheMiddle() {
     m_character->setPosture(posture);
     m_rush->start();
     QCOMPARE(m_character->targetX, targetX);
-    QCOMPARE(m_character->posture(), 2);
-
     m_rush->stop();
     QCOMPARE(m_character->targetX, 0.3 * screenWidth);
 }
@@ -182,7 +160,7 @@ void TestSkills::landingDuringTheDashKeepsInvincibility() {
     QVERIFY(m_character->isInvincible());
 }
 
-void TestSkills::barFollowsTheCooldown() {
+void TestSkills::barFollowsTheCooldownUntilReset() {
     m_rush->start();
     m_rush->update();
     QCOMPARE(m_rush->bar()->progress(), (150.0 - 149.9) / 150.0);
@@ -190,17 +168,18 @@ void TestSkills::barFollowsTheCooldown() {
         m_rush->update();
     m_rush->updateBar();
     QCOMPARE(m_rush->bar()->progress(), 0.5);
-}
 
-void TestSkills::resetMakesReady() {
-    m_rush->start();
-    m_rush->update();
     m_rush->reset();
     QVERIFY(m_rush->isReady());
     QVERIFY(!m_rush->isActive());
     QCOMPARE(m_rush->cooldownLeft(), 0.0);
-    QCOMPARE(m_rush->elapsed(), 0.0);
     QCOMPARE(m_rush->bar()->progress(), 1.0);
+
+    m_rush->start();
+    m_rush->update();
+    m_rush->reset(); // also mid-dash
+    QVERIFY(!m_rush->isActive());
+    QCOMPARE(m_rush->elapsed(), 0.0);
 }
 
 QTEST_MAIN(TestSkills)
