@@ -12,66 +12,25 @@ class TestCrashBox : public QObject {
     Q_OBJECT
 
 private slots:
-    void cornerConstructor();
-    void rectListOperations();
-    void boxAgainstRect_data();
-    void boxAgainstRect();
+    void constructionAndRectList();
     void boxAgainstBoxIsSymmetric_data();
     void boxAgainstBoxIsSymmetric();
     void segmentAgainstBox_data();
     void segmentAgainstBox();
 };
 
-void TestCrashBox::cornerConstructor() {
-    CrashBox box(10, 20, 40, 60);
-    QCOMPARE(box.rects(), RectList{QRectF(10, 20, 30, 40)});
+void TestCrashBox::constructionAndRectList() {
+    QCOMPARE(CrashBox(10, 20, 40, 60).rects(), RectList{QRectF(10, 20, 30, 40)});
 
-    CrashBox fromRect(QRectF(1, 2, 3, 4));
-    QCOMPARE(fromRect.rects(), RectList{QRectF(1, 2, 3, 4)});
-    QVERIFY(CrashBox().rects().isEmpty());
-}
-
-void TestCrashBox::rectListOperations() {
     CrashBox box;
+    QVERIFY(box.rects().isEmpty());
     box.addRect(QRectF(0, 0, 5, 5));
     box.addRect(QRectF(10, 10, 5, 5));
     QCOMPARE(box.rects(), (RectList{QRectF(0, 0, 5, 5), QRectF(10, 10, 5, 5)}));
-
     box.setRects({QRectF(100, 100, 1, 1)});
-    QCOMPARE(box.rects(), RectList{QRectF(100, 100, 1, 1)});
-    QVERIFY(box.intersects(QRectF(100, 100, 1, 1)));
     QVERIFY(!box.intersects(QRectF(0, 0, 5, 5)));
-
     box.clear();
-    QVERIFY(box.rects().isEmpty());
     QVERIFY(!box.intersects(QRectF(100, 100, 1, 1)));
-}
-
-void TestCrashBox::boxAgainstRect_data() {
-    QTest::addColumn<RectList>("rects");
-    QTest::addColumn<QRectF>("rect");
-    QTest::addColumn<bool>("hit");
-
-    const RectList square{QRectF(0, 0, 10, 10)};
-    QTest::newRow("overlap") << square << QRectF(9, 9, 5, 5) << true;
-    QTest::newRow("touching right edge") << square << QRectF(10, 0, 10, 10) << false;
-    QTest::newRow("touching bottom edge") << square << QRectF(0, 10, 10, 10) << false;
-    QTest::newRow("touching corner") << square << QRectF(10, 10, 3, 3) << false;
-    QTest::newRow("contained") << square << QRectF(2, 2, 1, 1) << true;
-    QTest::newRow("empty query") << square << QRectF(5, 5, 0, 0) << false;
-    QTest::newRow("empty box") << RectList{} << QRectF(0, 0, 100, 100) << false;
-    QTest::newRow("second rectangle hit")
-        << RectList{QRectF(0, 0, 10, 10), QRectF(50, 50, 10, 10)} << QRectF(55, 55, 1, 1) << true;
-}
-
-void TestCrashBox::boxAgainstRect() {
-    QFETCH(RectList, rects);
-    QFETCH(QRectF, rect);
-    QFETCH(bool, hit);
-
-    CrashBox box;
-    box.setRects(rects);
-    QCOMPARE(box.intersects(rect), hit);
 }
 
 void TestCrashBox::boxAgainstBoxIsSymmetric_data() {
@@ -82,8 +41,11 @@ void TestCrashBox::boxAgainstBoxIsSymmetric_data() {
     const RectList square{QRectF(0, 0, 10, 10)};
     QTest::newRow("shared edge only") << square << RectList{QRectF(10, 0, 10, 10)} << false;
     QTest::newRow("overlap") << square << RectList{QRectF(5, 5, 10, 10)} << true;
+    QTest::newRow("touching corner") << square << RectList{QRectF(10, 10, 3, 3)} << false;
+    QTest::newRow("empty rectangle inside") << square << RectList{QRectF(5, 5, 0, 0)} << false;
+    QTest::newRow("second rectangle hit") << RectList{QRectF(0, 0, 10, 10), QRectF(50, 50, 10, 10)}
+                                          << RectList{QRectF(55, 55, 1, 1)} << true;
     QTest::newRow("empty against full") << RectList{} << square << false;
-    QTest::newRow("both empty") << RectList{} << RectList{} << false;
     QTest::newRow("several rectangles, one pair overlaps")
         << RectList{QRectF(0, 0, 10, 10), QRectF(0, 20, 10, 10)}
         << RectList{QRectF(30, 0, 5, 5), QRectF(5, 25, 10, 10)} << true;
@@ -103,6 +65,8 @@ void TestCrashBox::boxAgainstBoxIsSymmetric() {
     b.setRects(second);
     QCOMPARE(a.intersects(b), hit);
     QCOMPARE(b.intersects(a), hit);
+    if (second.size() == 1)
+        QCOMPARE(a.intersects(second.first()), hit);
 }
 
 void TestCrashBox::segmentAgainstBox_data() {
@@ -112,9 +76,7 @@ void TestCrashBox::segmentAgainstBox_data() {
 
     const RectList square{QRectF(0, 0, 10, 10)};
     QTest::newRow("wholly inside") << square << QLineF(2, 2, 5, 7) << true;
-    QTest::newRow("a point inside") << square << QLineF(5, 5, 5, 5) << true;
     QTest::newRow("crossing outside to outside") << square << QLineF(-5, 5, 15, 5) << true;
-    QTest::newRow("diagonal crossing") << square << QLineF(-5, -5, 15, 15) << true;
     QTest::newRow("entering from outside") << square << QLineF(5, -5, 5, 5) << true;
     QTest::newRow("ending exactly on a side") << square << QLineF(-5, 5, 0, 5) << true;
     QTest::newRow("touching a corner") << square << QLineF(-5, -5, 0, 0) << true;
@@ -122,7 +84,6 @@ void TestCrashBox::segmentAgainstBox_data() {
     QTest::newRow("missing") << square << QLineF(-5, -5, 20, -1) << false;
     QTest::newRow("parallel along a side, within it") << square << QLineF(2, 0, 8, 0) << true;
     QTest::newRow("parallel along a side, past its end") << square << QLineF(12, 0, 20, 0) << false;
-    QTest::newRow("parallel just outside") << square << QLineF(-5, -1, 15, -1) << false;
     QTest::newRow("empty box") << RectList{} << QLineF(-5, 5, 15, 5) << false;
     QTest::newRow("only the second rectangle")
         << RectList{QRectF(0, 0, 10, 10), QRectF(100, 0, 10, 10)} << QLineF(95, 5, 105, 5) << true;

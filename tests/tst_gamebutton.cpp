@@ -20,7 +20,6 @@ class TestGameButton : public QObject {
 
 private slots:
     void hitRectangleFollowsPositionAndPicture();
-    void bottomRightAnchor();
     void placement_data();
     void placement();
     void paintsOnlyWhenVisible();
@@ -30,24 +29,10 @@ void TestGameButton::hitRectangleFollowsPositionAndPicture() {
     GameButton button(picture(99, 44), QPointF(100, 50));
     QCOMPARE(button.rect(), QRectF(100, 50, 99, 44));
     QVERIFY(button.isVisible());
-    // Edges belong to the button.
-    QVERIFY(button.rect().contains(QPointF(199, 94)));
-    QVERIFY(button.rect().contains(QPointF(100, 50)));
-    QVERIFY(!button.rect().contains(QPointF(199.5, 94)));
-
-    button.setPos(QPointF(10.5, 20));
-    QCOMPARE(button.rect(), QRectF(10.5, 20, 99, 44));
-
-    button.setImage(picture(158, 142));
-    QCOMPARE(button.rect(), QRectF(10.5, 20, 158, 142));
-    QCOMPARE(button.image().size(), QSize(158, 142));
-}
-
-void TestGameButton::bottomRightAnchor() {
-    GameButton button(picture(99, 44), QPointF(100, 50));
     button.setBottomRight(QPointF(799, 599));
-    QCOMPARE(button.pos(), QPointF(700, 555));
     QCOMPARE(button.rect(), QRectF(700, 555, 99, 44));
+    button.setImage(picture(158, 142));
+    QCOMPARE(button.rect(), QRectF(700, 555, 158, 142));
 }
 
 void TestGameButton::placement_data() {
@@ -66,8 +51,6 @@ void TestGameButton::placement_data() {
     QTest::newRow("lower part") << QSize(158, 142) << window << int(LowerPart) << QPointF(320, 428);
     QTest::newRow("lower part, height not divisible by 3")
         << QSize(158, 142) << QRect(0, 0, 800, 601) << int(LowerPart) << QPointF(320, 429);
-    QTest::newRow("left half") << QSize(158, 142) << window << int(LeftHalf) << QPointF(120, 228);
-    QTest::newRow("right half") << QSize(158, 142) << window << int(RightHalf) << QPointF(520, 228);
     QTest::newRow("left half, odd width")
         << QSize(158, 142) << QRect(10, 0, 801, 600) << int(LeftHalf) << QPointF(130, 228);
     // The right half ends at left + 2 * (width / 2) - 1, dropping the odd column.
@@ -102,23 +85,18 @@ void TestGameButton::placement() {
 
 void TestGameButton::paintsOnlyWhenVisible() {
     GameButton button(picture(99, 44), QPointF(100, 50));
-    {
+    for (bool visible : {true, false}) {
+        button.setVisible(visible);
         RecordingPaintDevice device;
         QPainter painter(&device);
         button.paint(painter);
         painter.end();
         const QList<PaintCall> pixmaps = device.callsOf(PaintCall::Pixmap);
-        QCOMPARE(pixmaps.size(), 1);
-        QCOMPARE(pixmaps[0].rect, QRectF(100, 50, 99, 44));
+        QCOMPARE(pixmaps.size(), visible ? 1 : 0);
+        QCOMPARE(device.calls().isEmpty(), !visible);
+        if (visible)
+            QCOMPARE(pixmaps[0].rect, QRectF(100, 50, 99, 44));
     }
-
-    button.setVisible(false);
-    QVERIFY(!button.isVisible());
-    RecordingPaintDevice device;
-    QPainter painter(&device);
-    button.paint(painter);
-    painter.end();
-    QVERIFY(device.calls().isEmpty());
     // Hiding does not move the hit rectangle; the window decides about clicks.
     QCOMPARE(button.rect(), QRectF(100, 50, 99, 44));
 }
