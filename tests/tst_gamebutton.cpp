@@ -12,8 +12,10 @@ QPixmap picture(int width, int height) {
     return pixmap;
 }
 
-enum Placement { Center, LowerPart, LeftHalf, RightHalf };
+using Placement = void (GameButton::*)(QRect);
 } // namespace
+
+Q_DECLARE_METATYPE(Placement)
 
 class TestGameButton : public QObject {
     Q_OBJECT
@@ -38,47 +40,39 @@ void TestGameButton::hitRectangleFollowsPositionAndPicture() {
 void TestGameButton::placement_data() {
     QTest::addColumn<QSize>("size");
     QTest::addColumn<QRect>("area");
-    QTest::addColumn<int>("placement");
+    QTest::addColumn<Placement>("placement");
     QTest::addColumn<QPointF>("pos");
 
     const QRect window(0, 0, 800, 600); // integer centre (399, 299)
     QTest::newRow("centre, even picture")
-        << QSize(158, 142) << window << int(Center) << QPointF(320, 228);
+        << QSize(158, 142) << window << Placement(&GameButton::centerIn) << QPointF(320, 228);
     QTest::newRow("centre, odd picture halves truncated")
-        << QSize(99, 45) << window << int(Center) << QPointF(350, 277);
+        << QSize(99, 45) << window << Placement(&GameButton::centerIn) << QPointF(350, 277);
     QTest::newRow("centre of an offset area")
-        << QSize(142, 63) << QRect(100, 50, 201, 101) << int(Center) << QPointF(129, 69);
-    QTest::newRow("lower part") << QSize(158, 142) << window << int(LowerPart) << QPointF(320, 428);
+        << QSize(142, 63) << QRect(100, 50, 201, 101) << Placement(&GameButton::centerIn)
+        << QPointF(129, 69);
+    QTest::newRow("lower part") << QSize(158, 142) << window
+                                << Placement(&GameButton::centerInLowerPart) << QPointF(320, 428);
     QTest::newRow("lower part, height not divisible by 3")
-        << QSize(158, 142) << QRect(0, 0, 800, 601) << int(LowerPart) << QPointF(320, 429);
+        << QSize(158, 142) << QRect(0, 0, 800, 601) << Placement(&GameButton::centerInLowerPart)
+        << QPointF(320, 429);
     QTest::newRow("left half, odd width")
-        << QSize(158, 142) << QRect(10, 0, 801, 600) << int(LeftHalf) << QPointF(130, 228);
+        << QSize(158, 142) << QRect(10, 0, 801, 600) << Placement(&GameButton::centerInLeftHalf)
+        << QPointF(130, 228);
     // The right half ends at left + 2 * (width / 2) - 1, dropping the odd column.
     QTest::newRow("right half, odd width")
-        << QSize(158, 142) << QRect(10, 0, 801, 600) << int(RightHalf) << QPointF(530, 228);
+        << QSize(158, 142) << QRect(10, 0, 801, 600) << Placement(&GameButton::centerInRightHalf)
+        << QPointF(530, 228);
 }
 
 void TestGameButton::placement() {
     QFETCH(QSize, size);
     QFETCH(QRect, area);
-    QFETCH(int, placement);
+    QFETCH(Placement, placement);
     QFETCH(QPointF, pos);
 
     GameButton button(picture(size.width(), size.height()), QPointF(-1, -1));
-    switch (placement) {
-    case Center:
-        button.centerIn(area);
-        break;
-    case LowerPart:
-        button.centerInLowerPart(area);
-        break;
-    case LeftHalf:
-        button.centerInLeftHalf(area);
-        break;
-    case RightHalf:
-        button.centerInRightHalf(area);
-        break;
-    }
+    (button.*placement)(area);
     QCOMPARE(button.pos(), pos);
     QCOMPARE(button.rect(), QRectF(pos, QSizeF(size)));
 }

@@ -5,6 +5,9 @@
 #include "paintrecorder.h"
 #include "progressbar.h"
 
+using Placement = void (ProgressBar::*)(const QRect&);
+Q_DECLARE_METATYPE(Placement)
+
 class TestProgressBar : public QObject {
     Q_OBJECT
 
@@ -93,29 +96,29 @@ void TestProgressBar::paintGeometry() {
 void TestProgressBar::placement_data() {
     QTest::addColumn<QSizeF>("size");
     QTest::addColumn<QRect>("area");
-    QTest::addColumn<bool>("below");
+    QTest::addColumn<Placement>("placement");
     QTest::addColumn<QPointF>("topLeft");
 
     // QRect(0, 0, 800, 600) has the integer centre (399, 299).
     QTest::newRow("loading bar below the middle")
-        << QSizeF(400, 40) << QRect(0, 0, 800, 600) << true << QPointF(199, 299);
+        << QSizeF(400, 40) << QRect(0, 0, 800, 600) << Placement(&ProgressBar::placeBelowCenter)
+        << QPointF(199, 299);
     QTest::newRow("offset area below the middle")
-        << QSizeF(400, 40) << QRect(100, 50, 801, 601) << true << QPointF(300, 350);
+        << QSizeF(400, 40) << QRect(100, 50, 801, 601) << Placement(&ProgressBar::placeBelowCenter)
+        << QPointF(300, 350);
     QTest::newRow("centred, odd size")
-        << QSizeF(301, 31) << QRect(0, 0, 800, 600) << false << QPointF(248.5, 283.5);
+        << QSizeF(301, 31) << QRect(0, 0, 800, 600) << Placement(&ProgressBar::centerIn)
+        << QPointF(248.5, 283.5);
 }
 
 void TestProgressBar::placement() {
     QFETCH(QSizeF, size);
     QFETCH(QRect, area);
-    QFETCH(bool, below);
+    QFETCH(Placement, placement);
     QFETCH(QPointF, topLeft);
 
     ProgressBar bar(size.width(), size.height(), QPointF(7, 7), 3.0);
-    if (below)
-        bar.placeBelowCenter(area);
-    else
-        bar.centerIn(area);
+    (bar.*placement)(area);
     QCOMPARE(bar.rect(), QRectF(topLeft, size));
     QCOMPARE(bar.position(), topLeft);
 }
