@@ -17,8 +17,7 @@ private slots:
     void activate_data();
     void activate();
     void energyCadence();
-    void rechargeStopsAtMaxEnergyExactly();
-    void firstRechargeWaitsThirtySteps();
+    void firstRechargeWaitsThirtyStepsAndStopsAtMaxExactly();
     void runningDryStopsAndEmits();
     void resetRestoresAndReplacesTheBar();
 
@@ -113,26 +112,18 @@ void TestDeadEye::energyCadence() {
     QCOMPARE(m_deadEye->bar()->progress(), 45.7 / 50.0);
 }
 
-void TestDeadEye::rechargeStopsAtMaxEnergyExactly() {
-    m_deadEye->maxEnergy = 20.0;
-    m_deadEye->recovery = 0.2;
-    m_deadEye->setEnergy(19.5);
-    for (int step = 0; step < 32; ++step)
-        m_deadEye->updateEnergy();
-    QCOMPARE(m_deadEye->energy(), 19.9);
-    for (int step = 0; step < 5; ++step)
-        m_deadEye->updateEnergy();
-    QVERIFY(m_deadEye->energy() == 20.0);
-}
-
-void TestDeadEye::firstRechargeWaitsThirtySteps() {
-    m_deadEye->setEnergy(10.0);
+void TestDeadEye::firstRechargeWaitsThirtyStepsAndStopsAtMaxExactly() {
+    m_deadEye->setEnergy(45.5);
     for (int step = 0; step < 30; ++step)
         m_deadEye->updateEnergy();
-    QCOMPARE(m_deadEye->energy(), 10.0);
+    QCOMPARE(m_deadEye->energy(), 45.5);
     QCOMPARE(m_deadEye->rechargeDelay(), 0);
     m_deadEye->updateEnergy();
-    QCOMPARE(m_deadEye->energy(), 12.0);
+    m_deadEye->updateEnergy();
+    QCOMPARE(m_deadEye->energy(), 49.5);
+    m_deadEye->updateEnergy();
+    m_deadEye->updateEnergy();
+    QVERIFY(m_deadEye->energy() == 50.0);
 }
 
 void TestDeadEye::runningDryStopsAndEmits() {
