@@ -1,11 +1,9 @@
 #include "gamedriver.h"
+#include "gameclock.h"
 #include "gameids.h"
 
-#include "bulletsystem.h"
-#include "deadeye.h"
 #include "gamebutton.h"
 #include "gamecharacter.h"
-#include "monstersystem.h"
 #include "savedfile.h"
 #include "widget.h"
 
@@ -15,21 +13,10 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QTimer>
 
 namespace {
 constexpr int kClientWidth = 1920;
 constexpr int kClientHeight = 1080;
-
-// The game's own timer intervals, in milliseconds.
-constexpr int kSceneMs = 20;
-constexpr int kObstacleMs = 500;
-constexpr int kEnvironmentMs = 500;
-constexpr int kScoreMs = 1000;
-constexpr int kEnergyMs = 200;
-constexpr int kShootCooldownMs = 50;
-constexpr int kReloadMs = 400;
-constexpr int kCrashCheckMs = 30;
 
 const QColor kFloorFill(240, 240, 240);
 const QColor kFloorVeil(255, 205, 0, 50);
@@ -48,7 +35,7 @@ GameDriver::GameDriver() : m_previousDirectory(QDir::currentPath()) {
     SavedFile::write(QStringLiteral("game_score.txt"), kBankedEssence);
 
     m_widget = std::make_unique<Widget>();
-    stopTimers();
+    m_clock = std::make_unique<GameClock>(m_widget.get());
     m_widget->setWindowState(Qt::WindowNoState);
     m_widget->setFixedSize(kClientWidth, kClientHeight);
     m_image = QImage(kClientWidth, kClientHeight, QImage::Format_ARGB32_Premultiplied);
@@ -59,16 +46,6 @@ GameDriver::~GameDriver() {
     QDir::setCurrent(m_previousDirectory);
 }
 
-void GameDriver::stopTimers() {
-    for (QTimer* timer : m_widget->findChildren<QTimer*>())
-        timer->stop();
-}
-
-// How often a timer of this interval fires between now and the end of this tick.
-int GameDriver::firedDuring(int intervalMs) const {
-    return int((m_clockMs + kSceneMs) / intervalMs - m_clockMs / intervalMs);
-}
-
 void GameDriver::tick() {
     if (m_upkeep)
         m_upkeep();
@@ -76,23 +53,7 @@ void GameDriver::tick() {
 }
 
 void GameDriver::runTick() {
-    Widget* w = m_widget.get();
-    w->updateScene();
-    for (int i = firedDuring(kCrashCheckMs); i > 0; --i)
-        w->monsterSystem()->checkCrash();
-    for (int i = firedDuring(kShootCooldownMs); i > 0; --i)
-        w->bulletSystem()->updateShootCD();
-    for (int i = firedDuring(kEnergyMs); i > 0; --i)
-        w->deadEye()->updateEnergy();
-    for (int i = firedDuring(kReloadMs); i > 0; --i)
-        w->bulletSystem()->loadOneBullet();
-    for (int i = firedDuring(kObstacleMs); i > 0; --i)
-        w->updateObstacles();
-    for (int i = firedDuring(kEnvironmentMs); i > 0; --i)
-        w->updateEnvironment();
-    for (int i = firedDuring(kScoreMs); i > 0; --i)
-        w->updateScores();
-    m_clockMs += kSceneMs;
+    m_clock->tick();
     ++m_ticks;
 }
 

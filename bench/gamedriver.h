@@ -9,12 +9,11 @@
 #include <functional>
 #include <memory>
 
+class GameClock;
 class Widget;
 
 // The real game window at a fixed 1920 x 1080 client area, in its own empty
-// working directory, with every timer stopped: the benchmark plays the clock
-// itself. One tick() is one 20 ms scene tick plus every call the slower timers
-// would have made during those 20 ms, so all periodic work runs in its true ratio.
+// working directory, its clock played by hand (GameClock).
 class GameDriver {
 public:
     GameDriver();
@@ -40,7 +39,6 @@ public:
     // pixel work a DeadEye frame must do. Returns its wall time in nanoseconds.
     qint64 timedFloor();
 
-    void stopTimers();
     void pressKey(int key);
     void releaseKey(int key);
     void pressMouse(QPointF pos, Qt::MouseButton button);
@@ -54,14 +52,13 @@ public:
 
 private:
     void sendMouse(QEvent::Type type, QPointF pos, Qt::MouseButton button);
-    int firedDuring(int intervalMs) const;
     void runTick();
 
     QTemporaryDir m_directory;
     QString m_previousDirectory;
     std::unique_ptr<Widget> m_widget;
+    std::unique_ptr<GameClock> m_clock;
     QImage m_image;
-    qint64 m_clockMs = 0;
     qint64 m_ticks = 0;
     Qt::MouseButtons m_heldButtons;
     std::function<void()> m_upkeep;

@@ -1,17 +1,14 @@
 // Renders every screen of the game at 1920 x 1080 into PNG files by driving
 // the real window by hand: `brimtalon_screenshots <output folder>`.
 
-#include "bulletsystem.h"
-#include "deadeye.h"
-#include "environmentsystem.h"
 #include "gamebutton.h"
 #include "gamecharacter.h"
+#include "gameclock.h"
 #include "gameids.h"
 #include "monster.h"
 #include "monstersystem.h"
 #include "obstacle.h"
 #include "scoreboard.h"
-#include "skill.h"
 #include "widget.h"
 
 #include <QApplication>
@@ -20,7 +17,6 @@
 #include <QMouseEvent>
 #include <QTemporaryDir>
 #include <QTextStream>
-#include <QTimer>
 
 #include <memory>
 
@@ -36,35 +32,18 @@ public:
     Widget& game() { return *m_widget; }
 
     void rebuild() {
+        m_clock.reset();
         m_widget = std::make_unique<Widget>();
         m_widget->setWindowState(Qt::WindowNoState);
         m_widget->setFixedSize(kScreenSize);
-        stopTimers();
+        m_clock = std::make_unique<GameClock>(m_widget.get());
     }
 
-    void stopTimers() {
-        for (QTimer* timer : m_widget->findChildren<QTimer*>())
-            timer->stop();
-    }
-
-    // One scene tick plus the slower timers in their true ratios.
     void tick(int count = 1) {
         for (int i = 0; i < count; ++i) {
             if (m_keepAlive)
                 m_widget->character()->setHealth(1.0);
-            ++m_ticks;
-            if (m_ticks % 25 == 0) {
-                m_widget->updateObstacles();
-                m_widget->updateEnvironment();
-            }
-            if (m_ticks % 50 == 0)
-                m_widget->updateScores();
-            if (m_ticks % 10 == 0)
-                m_widget->deadEye()->updateEnergy();
-            if (m_ticks % 20 == 0)
-                m_widget->bulletSystem()->loadOneBullet();
-            m_widget->bulletSystem()->updateShootCD();
-            m_widget->updateScene();
+            m_clock->tick();
             if (m_holdBackBoss && m_widget->scoreBoard()->score() > kScoreBelowBoss)
                 m_widget->scoreBoard()->setScore(kScoreBelowBoss);
             render();
@@ -113,7 +92,7 @@ public:
 private:
     QString m_outputDir;
     std::unique_ptr<Widget> m_widget;
-    int m_ticks = 0;
+    std::unique_ptr<GameClock> m_clock;
     bool m_keepAlive = false;
     bool m_holdBackBoss = false;
 };
@@ -212,10 +191,8 @@ void bossScreens(Director& director) {
     director.mouse(QEvent::MouseButtonPress, Qt::RightButton, saucer);
     director.tick();
     director.mouse(QEvent::MouseButtonPress, Qt::LeftButton, saucer);
-    for (int i = 0; i < 600 && game.stage() == Stage::Run; ++i) {
+    for (int i = 0; i < 600 && game.stage() == Stage::Run; ++i)
         director.tick();
-        game.monsterSystem()->checkCrash();
-    }
     director.mouse(QEvent::MouseButtonRelease, Qt::LeftButton, saucer);
     director.mouse(QEvent::MouseButtonRelease, Qt::RightButton, saucer);
     director.tick(60);
