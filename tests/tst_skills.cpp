@@ -5,176 +5,109 @@
 #include "testsupport.h"
 
 #include <QtTest>
-#include <memory>
 
 namespace {
-const QRect kScreen(0, 0, 1920, 1080);
-constexpr double kBaseSpeed = 8.0;
 constexpr double kHomeX = 0.3 * 1920;
+
+// Members are destroyed in reverse order: the dash before what it steers.
+struct Dash {
+    ScopedWorkingDirectory dir;
+    EnvironmentSystem environment{QRect(0, 0, 1920, 1080), 8.0};
+    GameCharacter character{&environment};
+    Rush rush{&character, &environment, 15.0, 150.0};
+    Dash() {
+        character.setGroundY(406.0);
+        character.setPosition(QPointF(kHomeX, 406.0));
+    }
+};
 } // namespace
 
 class TestSkills : public QObject {
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
-
-    void startBeginsTheDashOnce();
-    void dashEndsOn151stUpdateAndIsReadyOn1501st();
-    void targetsTheMiddle_data();
-    void targetsTheMiddle();
-    void stopEndsAtOnce();
-    void barFollowsTheCooldownUntilReset();
-
-private:
-    std::unique_ptr<ScopedWorkingDirectory> m_dir;
-    EnvironmentSystem* m_environment = nullptr;
-    GameCharacter* m_character = nullptr;
-    Rush* m_rush = nullptr;
+    void heldKeyDashesOnceAndTheClocksEndOn151And1501();
+    void stopAndTarget_data();
+    void stopAndTarget();
 };
 
-void TestSkills::init() {
-    m_dir = std::make_unique<ScopedWorkingDirectory>();
-    QVERIFY(m_dir->isValid());
-    m_environment = new EnvironmentSystem(kScreen, kBaseSpeed);
-    m_character = new GameCharacter(m_environment);
-    m_character->setGroundY(406.0);
-    m_character->setPosition(QPointF(kHomeX, 406.0));
-    m_rush = new Rush(m_character, m_environment, 15.0, 150.0);
-}
-
-void TestSkills::cleanup() {
-    delete m_rush;
-    delete m_character;
-    delete m_environment;
-    m_dir.reset();
-}
-
-void TestSkills::startBeginsTheDashOnce() {
-    QCOMPARE(m_rush->skillType(), 1);
-    QCOMPARE(m_rush->bar()->type, 4);
-    QVERIFY(m_rush->isReady());
-
-    // A held key calls start on every tick.
-    for (int i = 0; i < 5; ++i) {
-        m_rush->start();
-        m_rush->update();
+void TestSkills::heldKeyDashesOnceAndTheClocksEndOn151And1501() {
+    Dash d;
+    QCOMPARE(d.rush.bar()->type, 4);
+    // A held key calls start on every tick; only the first one counts.
+    for (int call = 1; call <= 150; ++call) {
+        d.rush.start();
+        d.rush.update();
     }
-    QVERIFY(m_rush->isActive());
-    QVERIFY(!m_rush->isReady());
-    QCOMPARE(m_rush->cooldownLeft(), 149.5);
-    QCOMPARE(m_rush->elapsed(), 0.5);
-    QCOMPARE(m_environment->speed(), 2 * kBaseSpeed);
-    QCOMPARE(m_character->posture(), 2);
-    QVERIFY(m_character->isInvincible());
-    QVERIFY(m_character->keepInvincible);
-    QVERIFY(m_character->autoMove);
-
-    // The steering runs at the doubled scrolling speed.
-    m_character->move_to(m_environment->speed());
-    QCOMPARE(m_character->position().x(), kHomeX + 16.0);
+    QVERIFY(d.rush.isActive() && !d.rush.isReady());
+    QCOMPARE(d.rush.cooldownLeft(), 135.0);
+    QCOMPARE(d.environment.speed(), 16.0);
+    QCOMPARE(d.character.posture(), 2);
+    QVERIFY(d.character.isInvincible() && d.character.keepInvincible && d.character.autoMove);
     // Landing mid-dash must not end the invincibility.
-    m_character->setAirborne(true);
-    m_character->fall();
-    QVERIFY(m_character->hasLanded());
-    QVERIFY(m_character->isInvincible());
-}
+    d.character.setAirborne(true);
+    d.character.fall();
+    QVERIFY(d.character.hasLanded() && d.character.isInvincible());
 
-void TestSkills::dashEndsOn151stUpdateAndIsReadyOn1501st() {
-    m_rush->start();
-    for (int call = 1; call <= 150; ++call)
-        m_rush->update();
-    QVERIFY(m_rush->isActive());
-    QCOMPARE(m_character->posture(), 2);
-    QVERIFY(m_character->isInvincible());
-
-    m_character->autoMove = false;
-    m_rush->update();
-    QVERIFY(!m_rush->isActive());
-    QCOMPARE(m_rush->elapsed(), 0.0);
-    QCOMPARE(m_environment->speed(), kBaseSpeed);
-    QCOMPARE(m_character->posture(), 1);
-    QVERIFY(!m_character->isInvincible());
-    QVERIFY(!m_character->keepInvincible);
-    QVERIFY(m_character->autoMove);
-    QCOMPARE(m_character->targetX, kHomeX);
-
+    d.character.autoMove = false;
+    d.rush.update(); // the 151st
+    QVERIFY(!d.rush.isActive());
+    QCOMPARE(d.rush.elapsed(), 0.0);
+    QCOMPARE(d.environment.speed(), 8.0);
+    QCOMPARE(d.character.posture(), 1);
+    QVERIFY(!d.character.isInvincible() && !d.character.keepInvincible && d.character.autoMove);
+    QCOMPARE(d.character.targetX, kHomeX);
     for (int call = 152; call <= 1500; ++call) {
-        m_rush->start();
-        m_rush->update();
+        d.rush.start();
+        d.rush.update();
+        if (call == 750)
+            QCOMPARE(d.rush.bar()->progress(), 0.5);
     }
-    QVERIFY(!m_rush->isReady());
-    QVERIFY(!m_rush->isActive());
-    QVERIFY(m_rush->cooldownLeft() > 0.0);
-    m_rush->update();
-    QVERIFY(m_rush->isReady());
-    QCOMPARE(m_rush->cooldownLeft(), 0.0);
-    m_rush->start(); // the key still held starts the next dash
-    QVERIFY(m_rush->isActive());
+    QVERIFY(!d.rush.isReady() && !d.rush.isActive());
+    d.rush.update();
+    QVERIFY(d.rush.isReady());
+    QCOMPARE(d.rush.cooldownLeft(), 0.0);
+    d.rush.start(); // the key still held starts the next dash
+    QVERIFY(d.rush.isActive());
+    d.rush.update();
+    d.rush.reset(); // also mid-dash: ready again at once, with a full bar
+    QVERIFY(d.rush.isReady() && !d.rush.isActive() && d.rush.elapsed() == 0.0);
+    QCOMPARE(d.rush.bar()->progress(), 1.0);
 }
 
-void TestSkills::targetsTheMiddle_data() {
+void TestSkills::stopAndTarget_data() {
     QTest::addColumn<int>("posture");
     QTest::addColumn<int>("screenWidth");
     QTest::addColumn<double>("targetX");
-
     QTest::newRow("upright") << 1 << 1920 << 960.0 - 43.5;
     QTest::newRow("ducking") << 2 << 1920 << 960.0 - 59.0;
     QTest::newRow("odd width halves down") << 1 << 1367 << 683.0 - 43.5;
 }
 
-void TestSkills::targetsTheMiddle() {
+// Begun under DeadEye: the slowed speed doubles, and stop halves it back at once.
+void TestSkills::stopAndTarget() {
     QFETCH(int, posture);
     QFETCH(int, screenWidth);
     QFETCH(double, targetX);
-
-    m_environment->setScreenRect(QRect(0, 0, screenWidth, 800));
-    m_character->setPosture(posture);
-    m_rush->start();
-    QCOMPARE(m_character->targetX, targetX);
-    m_rush->stop();
-    QCOMPARE(m_character->targetX, 0.3 * screenWidth);
-}
-
-void TestSkills::stopEndsAtOnce() {
-    m_environment->setSpeed(0.8); // a dash begun under DeadEye doubles the slow speed
-    m_rush->start();
-    QCOMPARE(m_environment->speed(), 1.6);
-    m_rush->update();
-    m_rush->update();
-    m_rush->stop();
-    QVERIFY(!m_rush->isActive());
-    QCOMPARE(m_rush->elapsed(), 0.0);
-    QCOMPARE(m_environment->speed(), 0.8);
-    QCOMPARE(m_character->posture(), 1);
-    QVERIFY(!m_character->isInvincible());
+    Dash d;
+    d.environment.setScreenRect(QRect(0, 0, screenWidth, 800));
+    d.environment.setSpeed(0.8);
+    d.character.setPosture(posture);
+    d.rush.start();
+    QCOMPARE(d.character.targetX, targetX);
+    QCOMPARE(d.environment.speed(), 1.6);
+    d.rush.update();
+    d.rush.update();
+    d.rush.stop();
+    QVERIFY(!d.rush.isActive() && !d.character.isInvincible());
+    QCOMPARE(d.rush.elapsed(), 0.0);
+    QCOMPARE(d.environment.speed(), 0.8);
+    QCOMPARE(d.character.posture(), 1);
+    QCOMPARE(d.character.targetX, 0.3 * screenWidth);
     // The cooldown keeps running from the start of the dash.
-    QCOMPARE(m_rush->cooldownLeft(), 149.8);
-    m_rush->start();
-    QVERIFY(!m_rush->isActive());
-}
-
-void TestSkills::barFollowsTheCooldownUntilReset() {
-    m_rush->start();
-    m_rush->update();
-    QCOMPARE(m_rush->bar()->progress(), (150.0 - 149.9) / 150.0);
-    for (int i = 0; i < 749; ++i)
-        m_rush->update();
-    m_rush->updateBar();
-    QCOMPARE(m_rush->bar()->progress(), 0.5);
-
-    m_rush->reset();
-    QVERIFY(m_rush->isReady());
-    QVERIFY(!m_rush->isActive());
-    QCOMPARE(m_rush->cooldownLeft(), 0.0);
-    QCOMPARE(m_rush->bar()->progress(), 1.0);
-
-    m_rush->start();
-    m_rush->update();
-    m_rush->reset(); // also mid-dash
-    QVERIFY(!m_rush->isActive());
-    QCOMPARE(m_rush->elapsed(), 0.0);
+    QCOMPARE(d.rush.cooldownLeft(), 149.8);
+    d.rush.start();
+    QVERIFY(!d.rush.isActive());
 }
 
 QTEST_MAIN(TestSkills)
