@@ -6,174 +6,128 @@
 #include "testsupport.h"
 
 #include <QSignalSpy>
+#include <QTest>
 #include <QTimer>
-#include <QtTest>
-#include <memory>
+
+#include <algorithm>
+#include <tuple>
 
 namespace {
 constexpr double kGround = 500.0;
-const QRect kScreen(0, 0, 1920, 1080);
 
-enum SidewaysCondition { Normal, DuringDeadEye, NeverLanded, SidewaysOff };
+// A dinosaur on a 1920-pixel-wide screen, its level file kept in a scratch directory.
+struct Rig {
+    ScopedWorkingDirectory dir;
+    EnvironmentSystem environment{QRect(0, 0, 1920, 1080), 8.0};
+    DeadEye deadEye;
+    GameCharacter dino{&environment};
+    Rig() {
+        for (QTimer* timer : deadEye.findChildren<QTimer*>())
+            timer->stop();
+        dino.setDeadEye(&deadEye);
+    }
+    // Lands on the ground line at x; the tick on the ground resets gravity.
+    void landAt(double x, double groundY = kGround) {
+        dino.setGroundY(groundY);
+        dino.setPosition(QPointF(x, groundY));
+        dino.setAirborne(true);
+        dino.fall();
+        dino.fall();
+    }
+};
+
+enum Condition { Normal, DuringDeadEye, NeverLanded, SidewaysOff };
 } // namespace
 
 class TestCharacter : public QObject {
     Q_OBJECT
-
 private slots:
-    void init();
-    void cleanup();
-
-    void startAndResetState();
+    void startLandingAndReset();
     void jumpFromGround();
     void posturesKeepTheFeetAndBuildTheirBoxes();
     void sidewaysStep_data();
     void sidewaysStep();
     void moveToArrivesExactly();
-    void landingEndsInvincibility();
     void gravityUnderDeadEyeAndFastFall();
-
-private:
-    // Puts the character on the ground line at x, having landed once.
-    void landAt(double x);
-    void checkStartState();
-
-    std::unique_ptr<ScopedWorkingDirectory> m_dir;
-    EnvironmentSystem* m_environment = nullptr;
-    DeadEye* m_deadEye = nullptr;
-    GameCharacter* m_character = nullptr;
 };
 
-void TestCharacter::init() {
-    m_dir = std::make_unique<ScopedWorkingDirectory>();
-    QVERIFY(m_dir->isValid());
-    m_environment = new EnvironmentSystem(kScreen, 8.0);
-    m_deadEye = new DeadEye;
-    for (QTimer* timer : m_deadEye->findChildren<QTimer*>())
-        timer->stop();
-    m_character = new GameCharacter(m_environment);
-    m_character->setDeadEye(m_deadEye);
-}
+void TestCharacter::startLandingAndReset() {
+    Rig rig;
+    GameCharacter& c = rig.dino;
+    QVERIFY(c.isAirborne() && c.isInvincible() && !c.hasLanded());
+    QCOMPARE(c.groundY(), 300.0);
+    // Only the first landing on the real ground (below y = 1) ends the start invincibility.
+    rig.landAt(100.0, 1.0);
+    QVERIFY(!c.hasLanded() && c.isInvincible());
+    rig.landAt(100.0, 2.0);
+    QVERIFY(c.hasLanded() && !c.isInvincible());
+    c.setInvincible(true);
+    rig.landAt(300.0);
+    QVERIFY(c.isInvincible());
 
-void TestCharacter::cleanup() {
-    delete m_character;
-    delete m_deadEye;
-    delete m_environment;
-    m_dir.reset();
-}
-
-void TestCharacter::landAt(double x) {
-    m_character->setGroundY(kGround);
-    m_character->setPosition(QPointF(x, kGround));
-    m_character->setAirborne(true);
-    m_character->setVy(0.0);
-    m_character->fall();
-    QVERIFY(m_character->hasLanded());
-    m_character->fall(); // the tick on the ground resets gravity
-}
-
-void TestCharacter::checkStartState() {
-    QCOMPARE(m_character->posture(), 1);
-    QCOMPARE(m_character->frame().size(), QSize(87, 94));
-    // The first frame is shown and is also the next one the clock hands out.
-    QCOMPARE(m_character->animation()->currentFrame, 0);
-    QVERIFY(m_character->isInvincible());
-    QVERIFY(!m_character->hasLanded());
-    QVERIFY(!m_character->keepInvincible);
-    QVERIFY(m_character->canMoveSideways());
-    QCOMPARE(m_character->vx(), 0.0);
-    QCOMPARE(m_character->vy(), 0.0);
-    QCOMPARE(m_character->gravity(), 1.6);
-    QCOMPARE(m_character->health(), 1.0);
-    QCOMPARE(m_character->crashBox()->parent(), nullptr);
-    QCOMPARE(m_character->crashBox()->rects().size(), 3);
-}
-
-void TestCharacter::startAndResetState() {
-    checkStartState();
-    QVERIFY(m_character->isAirborne());
-    QCOMPARE(m_character->groundY(), 300.0);
-
-    landAt(300.0);
-    m_character->setPosture(2);
-    const QPointF position = m_character->position();
-    m_character->setVx(6.0);
-    m_character->setVy(3.0);
-    m_character->setGravity(0.5);
-    m_character->setCanMoveSideways(false);
-    m_character->keepInvincible = true;
-    m_character->autoMove = true;
-    m_character->setFastFall(true);
-    m_character->die();
-    QCOMPARE(m_character->health(), 0.0);
-    QPointer<CrashBox> oldBox = m_character->crashBox();
-
-    m_character->reset();
-    QVERIFY(oldBox.isNull());
-    checkStartState();
-    // Standing up again keeps the feet where they were; the rest stays.
-    QCOMPARE(m_character->position(), position - QPointF(0.0, 35.0));
-    QCOMPARE(m_character->groundY(), kGround);
-    QVERIFY(!m_character->isAirborne());
-    QVERIFY(m_character->autoMove);
-    QVERIFY(m_character->isFastFall());
+    c.setPosture(2);
+    c.setVx(6.0);
+    c.setGravity(0.5);
+    c.setCanMoveSideways(false);
+    c.die();
+    c.reset();
+    QVERIFY(c.isInvincible() && !c.hasLanded() && !c.keepInvincible && c.canMoveSideways());
+    QVERIFY(c.vx() == 0.0 && c.gravity() == 1.6 && c.health() == 1.0 && c.posture() == 1);
+    QVERIFY(c.groundY() == kGround && !c.isAirborne()); // where it stands is kept
+    // While the dash keeps the invincibility, the first landing does not end it.
+    c.keepInvincible = true;
+    rig.landAt(300.0);
+    QVERIFY(c.hasLanded() && c.isInvincible());
 }
 
 void TestCharacter::jumpFromGround() {
-    landAt(200.0);
-    QSignalSpy landings(m_character, &GameCharacter::hitGround);
-
-    m_character->setVy(-30.0);
-    m_character->setAirborne(true);
-    m_character->fall();
-    QCOMPARE(m_character->vy(), -28.4);
-    QCOMPARE(m_character->position().y(), kGround - 28.4);
-
-    for (int tick = 2; tick <= 18; ++tick)
-        m_character->fall();
-    const double highest = m_character->position().y();
-    QCOMPARE(highest, kGround - 266.4);
-    m_character->fall();
-    QVERIFY(m_character->position().y() > highest);
-
-    for (int tick = 20; tick <= 36; ++tick)
-        m_character->fall();
-    QVERIFY(m_character->isAirborne());
-    QCOMPARE(landings.count(), 0);
-    m_character->fall();
-    QVERIFY(!m_character->isAirborne());
-    QCOMPARE(m_character->position().y(), kGround);
+    Rig rig;
+    GameCharacter& c = rig.dino;
+    rig.landAt(200.0);
+    QSignalSpy landings(&c, &GameCharacter::hitGround);
+    c.setVy(-30.0);
+    c.setAirborne(true);
+    QList<double> heights; // above the ground, after each tick
+    while (c.isAirborne() && heights.size() < 100) {
+        c.fall();
+        heights << kGround - c.position().y();
+    }
+    QCOMPARE(heights.first(), 28.4);
+    QCOMPARE(std::max_element(heights.begin(), heights.end()) - heights.begin(), 17);
+    QCOMPARE(heights.at(17), 266.4);
+    QCOMPARE(heights.size(), 37);
+    QCOMPARE(heights.last(), 0.0);
     QCOMPARE(landings.count(), 1);
 }
 
 void TestCharacter::posturesKeepTheFeetAndBuildTheirBoxes() {
-    m_character->setPosition(QPointF(100.0, 200.0));
-    m_character->updateCrashBox(1);
-    QCOMPARE(m_character->crashBox()->rects(),
+    Rig rig;
+    GameCharacter& c = rig.dino;
+    c.setPosition(QPointF(100.0, 200.0));
+    c.updateCrashBox(1);
+    QCOMPARE(c.crashBox()->rects(),
              QList<QRectF>({QRectF(143.5, 200, 43.5, 31), QRectF(100, 231, 65.25, 31),
                             QRectF(121.75, 262, 43.5, 32)}));
-    QCOMPARE(m_character->center(), QPointF(143.0, 247.0));
+    QCOMPARE(c.center(), QPointF(143.0, 247.0));
 
     // Ducking moves the top down by 94 - 59 = 35 px.
-    m_character->setPosture(2);
-    QCOMPARE(m_character->position(), QPointF(100.0, 235.0));
-    QCOMPARE(m_character->frame().size(), QSize(118, 59));
-    QCOMPARE(m_character->animation()->currentFrame, 0);
-    QCOMPARE(m_character->crashBox()->rects(),
+    c.setPosture(2);
+    QCOMPARE(c.position(), QPointF(100.0, 235.0));
+    QCOMPARE(c.frame().size(), QSize(118, 59));
+    QCOMPARE(c.animation()->currentFrame, 0);
+    QCOMPARE(c.crashBox()->rects(),
              QList<QRectF>({QRectF(103, 237, 111, 17), QRectF(119, 254, 79, 20),
                             QRectF(129.5, 274, 19.5, 20)}));
-    QCOMPARE(m_character->center(), QPointF(159.0, 264.0));
-
-    m_character->setPosture(1);
-    QCOMPARE(m_character->position(), QPointF(100.0, 200.0));
+    QCOMPARE(c.center(), QPointF(159.0, 264.0));
+    c.setPosture(1);
+    QCOMPARE(c.position(), QPointF(100.0, 200.0));
 
     // Anything but 1 or 2 keeps the posture and its sprite.
-    Animation* before = m_character->animation();
-    m_character->setPosture(5);
-    QCOMPARE(m_character->posture(), 1);
-    QCOMPARE(m_character->animation(), before);
-    m_character->updateCrashBox(7);
-    QVERIFY(m_character->crashBox()->rects().isEmpty());
+    Animation* before = c.animation();
+    c.setPosture(5);
+    QVERIFY(c.posture() == 1 && c.animation() == before);
+    c.updateCrashBox(7);
+    QVERIFY(c.crashBox()->rects().isEmpty());
 }
 
 void TestCharacter::sidewaysStep_data() {
@@ -181,7 +135,6 @@ void TestCharacter::sidewaysStep_data() {
     QTest::addColumn<double>("startX");
     QTest::addColumn<double>("vx");
     QTest::addColumn<double>("expectedX");
-
     QTest::newRow("left of the margin, standing still") << int(Normal) << 30.0 << 0.0 << 30.0;
     QTest::newRow("left of the margin, moving right") << int(Normal) << 30.0 << 6.0 << 46.0;
     QTest::newRow("on the margin, one step over it") << int(Normal) << 40.0 << -6.0 << 34.0;
@@ -198,105 +151,65 @@ void TestCharacter::sidewaysStep() {
     QFETCH(double, startX);
     QFETCH(double, vx);
     QFETCH(double, expectedX);
-
-    if (condition == NeverLanded)
-        m_character->setPosition(QPointF(startX, kGround));
-    else
-        landAt(startX);
+    Rig rig;
+    GameCharacter& c = rig.dino;
+    condition == NeverLanded ? c.setPosition(QPointF(startX, kGround)) : rig.landAt(startX);
     if (condition == DuringDeadEye)
-        m_deadEye->activate(0.1);
-    m_character->setCanMoveSideways(condition != SidewaysOff);
-    m_character->setVx(vx);
-    m_character->horizontal_shift();
-    QCOMPARE(m_character->position().x(), expectedX);
+        rig.deadEye.activate(0.1);
+    c.setCanMoveSideways(condition != SidewaysOff);
+    c.setVx(vx);
+    c.horizontal_shift();
+    QCOMPARE(c.position().x(), expectedX);
 }
 
 void TestCharacter::moveToArrivesExactly() {
-    const auto steer = [this](double fromX, double speed) {
-        m_character->setPosition(QPointF(fromX, 100.0));
-        m_character->targetX = 500.0;
-        m_character->autoMove = true;
-        m_character->move_to(speed);
-        return m_character->position().x();
-    };
-    QCOMPARE(steer(400.0, 8.0), 408.0);
-    QVERIFY(m_character->autoMove);
-    QCOMPARE(steer(600.0, 16.0), 584.0);
-    QCOMPARE(steer(492.0, 8.0), 500.0); // exactly one step away
-    QVERIFY(!m_character->autoMove);
-    m_character->move_to(8.0);
-    QCOMPARE(m_character->position().x(), 500.0);
-    QCOMPARE(steer(505.5, 16.0), 500.0); // a larger step lands exactly too
-    QVERIFY(!m_character->autoMove);
-}
-
-// Only the first landing on the real ground (below y = 1) ends the start
-// invincibility, and not while the dash keeps it.
-void TestCharacter::landingEndsInvincibility() {
-    const auto landOn = [this](double groundY) {
-        m_character->setGroundY(groundY);
-        m_character->setPosition(QPointF(100.0, groundY));
-        m_character->setAirborne(true);
-        m_character->fall();
-        QVERIFY(!m_character->isAirborne());
-    };
-    landOn(1.0);
-    QVERIFY(!m_character->hasLanded());
-    QVERIFY(m_character->isInvincible());
-    landOn(2.0);
-    QVERIFY(m_character->hasLanded());
-    QVERIFY(!m_character->isInvincible());
-    m_character->setInvincible(true);
-    landOn(kGround);
-    QVERIFY(m_character->isInvincible());
-
-    m_character->reset();
-    m_character->keepInvincible = true;
-    landOn(kGround);
-    QVERIFY(m_character->hasLanded());
-    QVERIFY(m_character->isInvincible());
+    Rig rig;
+    GameCharacter& c = rig.dino;
+    c.targetX = 500.0;
+    for (const auto& [fromX, speed, toX] : {std::tuple{400.0, 8.0, 408.0},
+                                            {600.0, 16.0, 584.0},
+                                            {492.0, 8.0, 500.0},
+                                            {505.5, 16.0, 500.0}}) {
+        c.setPosition(QPointF(fromX, 100.0));
+        c.autoMove = true;
+        c.move_to(speed);
+        QCOMPARE(c.position().x(), toX);
+        QCOMPARE(c.autoMove, toX != 500.0); // arriving ends the steering
+    }
 }
 
 void TestCharacter::gravityUnderDeadEyeAndFastFall() {
-    m_character->setGroundY(kGround);
-    m_character->setPosition(QPointF(100.0, 300.0));
-    m_character->setVy(-10.0);
-    m_deadEye->activate(0.1);
-
-    m_character->fall();
-    QCOMPARE(m_character->gravity(), 0.016);
-    QCOMPARE(m_character->vy(), -9.984);
-    QCOMPARE(m_character->position().y(), 300.0 - 0.09984);
-    m_character->fall();
-    QCOMPARE(m_character->gravity(), 0.00016);
-    QCOMPARE(m_character->vy(), -9.98384);
-
-    // Fast fall ignores the shrinking, but the distance is still scaled.
-    m_character->setFastFall(true);
-    const double y = m_character->position().y();
-    m_character->fall();
-    QCOMPARE(m_character->gravity(), 3.5);
-    QCOMPARE(m_character->vy(), -6.48384);
-    QCOMPARE(m_character->position().y(), y - 0.0648384);
-
-    // Back to normal on the first tick after the skill ends.
-    m_character->setFastFall(false);
-    m_deadEye->deactivate();
-    m_character->fall();
-    QCOMPARE(m_character->gravity(), 1.6);
-
-    // Without the skill, fast fall adds 3.5 per tick, and it clears on the
-    // tick after the landing.
-    m_character->setFastFall(true);
-    const double vy = m_character->vy();
-    m_character->fall();
-    QCOMPARE(m_character->vy(), vy + 3.5);
-    while (m_character->isAirborne())
-        m_character->fall();
-    QVERIFY(m_character->isFastFall());
-    m_character->fall();
-    QVERIFY(!m_character->isFastFall());
-    QCOMPARE(m_character->gravity(), 1.6);
+    Rig rig;
+    GameCharacter& c = rig.dino;
+    c.setGroundY(kGround);
+    c.setPosition(QPointF(100.0, 300.0));
+    c.setVy(-10.0);
+    rig.deadEye.activate(0.1);
+    // The stored gravity shrinks by f² on every airborne tick and fast fall holds it
+    // at 3.5; the distance moved is scaled by f² either way.
+    for (const auto& [fastFall, gravity, vy] :
+         {std::tuple{false, 0.016, -9.984}, {false, 0.00016, -9.98384}, {true, 3.5, -6.48384}}) {
+        const double y = c.position().y();
+        c.setFastFall(fastFall);
+        c.fall();
+        QVERIFY(qFuzzyCompare(c.gravity(), gravity) && qFuzzyCompare(c.vy(), vy));
+        QCOMPARE(c.position().y(), y + 0.01 * vy);
+    }
+    // Back to 1.6 on the first tick after the skill ends; fast fall adds 3.5 a tick
+    // and clears on the tick after the landing.
+    c.setFastFall(false);
+    rig.deadEye.deactivate();
+    c.fall();
+    QCOMPARE(c.gravity(), 1.6);
+    c.setFastFall(true);
+    const double vy = c.vy();
+    c.fall();
+    QCOMPARE(c.vy(), vy + 3.5);
+    while (c.isAirborne())
+        c.fall();
+    QVERIFY(c.isFastFall());
+    c.fall();
+    QVERIFY(!c.isFastFall() && c.gravity() == 1.6);
 }
 
 QTEST_MAIN(TestCharacter)
