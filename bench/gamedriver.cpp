@@ -1,5 +1,4 @@
 #include "gamedriver.h"
-#include "gameclock.h"
 #include "gameids.h"
 
 #include "gamebutton.h"
@@ -35,7 +34,7 @@ GameDriver::GameDriver() : m_previousDirectory(QDir::currentPath()) {
     SavedFile::write(QStringLiteral("game_score.txt"), kBankedEssence);
 
     m_widget = std::make_unique<Widget>();
-    m_clock = std::make_unique<GameClock>(m_widget.get());
+    m_clock.attach(m_widget.get());
     m_widget->setWindowState(Qt::WindowNoState);
     m_widget->setFixedSize(kClientWidth, kClientHeight);
     m_image = QImage(kClientWidth, kClientHeight, QImage::Format_ARGB32_Premultiplied);
@@ -53,7 +52,7 @@ void GameDriver::tick() {
 }
 
 void GameDriver::runTick() {
-    m_clock->tick();
+    m_clock.tick();
     ++m_ticks;
 }
 

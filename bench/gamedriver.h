@@ -1,5 +1,7 @@
 #pragma once
 
+#include "gameclock.h"
+
 #include <QEvent>
 #include <QImage>
 #include <QPointF>
@@ -9,7 +11,6 @@
 #include <functional>
 #include <memory>
 
-class GameClock;
 class Widget;
 
 // The real game window at a fixed 1920 x 1080 client area, in its own empty
@@ -57,7 +58,7 @@ private:
     QTemporaryDir m_directory;
     QString m_previousDirectory;
     std::unique_ptr<Widget> m_widget;
-    std::unique_ptr<GameClock> m_clock;
+    GameClock m_clock;
     QImage m_image;
     qint64 m_ticks = 0;
     Qt::MouseButtons m_heldButtons;

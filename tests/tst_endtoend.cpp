@@ -7,6 +7,7 @@
 #include "environmentsystem.h"
 #include "gamebutton.h"
 #include "gamecharacter.h"
+#include "gameclock.h"
 #include "gamenumber.h"
 #include "gametext.h"
 #include "monster.h"
@@ -22,34 +23,22 @@ int bankedEssence() {
     return readFile(QStringLiteral("game_score.txt")).toInt();
 }
 
-// Plays the window the way the running program does: a scene tick and a
-// repaint per step, the slower timers fired by hand in their true ratios to
-// the 20 ms tick.
+// Plays the window the way the running program does: the game's clock and a
+// repaint per step.
 class Player {
 public:
     explicit Player(GameHarness& game) : m_game(game) {}
 
     void step(int count = 1) {
         for (int i = 0; i < count; ++i) {
-            Widget* w = m_game.widget();
-            ++m_tick;
-            m_game.tick();
-            if (m_tick % 25 == 0) {
-                w->updateObstacles();
-                w->updateEnvironment();
-            }
-            if (m_tick % 50 == 0)
-                w->updateScores();
-            if (m_tick % 10 == 0) {
-                energyStepsWhileActive += w->deadEye()->isActive();
-                w->deadEye()->updateEnergy();
-            }
-            if (m_tick % 5 == 0 || m_tick % 5 == 2) // 50 ms: two steps in every five ticks
-                w->bulletSystem()->updateShootCD();
-            if (m_tick % 20 == 0)
-                w->bulletSystem()->loadOneBullet();
-            if (m_tick % 3 != 2) // 30 ms: two checks in every three ticks
-                w->monsterSystem()->checkCrash();
+            const DeadEye* deadEye = m_game->deadEye();
+            const bool wasActive = deadEye->isActive();
+            const double energyBefore = deadEye->energy();
+            if (m_clock.widget() != m_game.widget())
+                m_clock.attach(m_game.widget());
+            m_clock.tick();
+            // Only an energy step takes energy, and an active one always does.
+            energyStepsWhileActive += wasActive && deadEye->energy() < energyBefore;
             m_game.paint();
         }
     }
@@ -67,7 +56,7 @@ public:
 
 private:
     GameHarness& m_game;
-    int m_tick = 0;
+    GameClock m_clock;
 };
 } // namespace
 

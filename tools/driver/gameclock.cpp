@@ -19,12 +19,14 @@ constexpr int kEnvironmentMs = 500;
 constexpr int kScoreMs = 1000;
 } // namespace
 
-GameClock::GameClock(Widget* widget) : m_widget(widget) {
-    stopTimers(widget);
+GameClock::GameClock(Widget* widget) {
+    if (widget)
+        attach(widget);
 }
 
-void GameClock::stopTimers(Widget* widget) {
-    for (QTimer* timer : widget->findChildren<QTimer*>())
+void GameClock::attach(Widget* widget) {
+    m_widget = widget;
+    for (QTimer* timer : widget->timers())
         timer->stop();
 }
 

@@ -11,17 +11,17 @@ class Widget;
 // ratio and nothing depends on the wall clock.
 class GameClock {
 public:
-    explicit GameClock(Widget* widget);
+    explicit GameClock(Widget* widget = nullptr);
 
-    static void stopTimers(Widget* widget);
-
-    void setWidget(Widget* widget) { m_widget = widget; }
+    // Takes over a (new) window and stops its timers; the clock runs on.
+    void attach(Widget* widget);
+    Widget* widget() const { return m_widget; }
     void tick();
     qint64 elapsedMs() const { return m_ms; }
 
 private:
     int firedDuring(int intervalMs) const;
 
-    Widget* m_widget;
+    Widget* m_widget = nullptr;
     qint64 m_ms = 0;
 };

@@ -32,18 +32,17 @@ public:
     Widget& game() { return *m_widget; }
 
     void rebuild() {
-        m_clock.reset();
         m_widget = std::make_unique<Widget>();
         m_widget->setWindowState(Qt::WindowNoState);
         m_widget->setFixedSize(kScreenSize);
-        m_clock = std::make_unique<GameClock>(m_widget.get());
+        m_clock.attach(m_widget.get());
     }
 
     void tick(int count = 1) {
         for (int i = 0; i < count; ++i) {
             if (m_keepAlive)
                 m_widget->character()->setHealth(1.0);
-            m_clock->tick();
+            m_clock.tick();
             if (m_holdBackBoss && m_widget->scoreBoard()->score() > kScoreBelowBoss)
                 m_widget->scoreBoard()->setScore(kScoreBelowBoss);
             render();
@@ -92,7 +91,7 @@ public:
 private:
     QString m_outputDir;
     std::unique_ptr<Widget> m_widget;
-    std::unique_ptr<GameClock> m_clock;
+    GameClock m_clock;
     bool m_keepAlive = false;
     bool m_holdBackBoss = false;
 };
