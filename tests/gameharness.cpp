@@ -3,6 +3,7 @@
 #include "gamebutton.h"
 #include "gamecharacter.h"
 #include "monstersystem.h"
+#include "scoreboard.h"
 
 #include <QImage>
 #include <QTest>
@@ -80,9 +81,20 @@ bool GameHarness::startRun() {
     return m_widget->stage() == 2 && !m_widget->character()->isAirborne();
 }
 
+bool GameHarness::dieInRun(int score) {
+    if (!startRun())
+        return false;
+    m_widget->scoreBoard()->setScore(score);
+    m_widget->character()->setHealth(0.0);
+    tick();
+    return m_widget->stage() == 4;
+}
+
 bool GameHarness::reachStage(int stage) {
     if (!reachMenuAsLaterStart())
         return false;
+    if (stage == 4)
+        return dieInRun(0);
     if (stage == 7)
         clickButton(8);
     else if (stage == 8)
@@ -91,9 +103,6 @@ bool GameHarness::reachStage(int stage) {
         return false;
     if (stage == 3) {
         clickButton(3);
-    } else if (stage == 4) {
-        m_widget->character()->setHealth(0.0);
-        tick();
     } else if (stage == 5) {
         emit m_widget->monsterSystem()->gameWin();
     }

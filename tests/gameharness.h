@@ -35,6 +35,8 @@ public:
     bool reachMenuAsLaterStart();
     // Starts a run from the menu and lets the dinosaur land.
     bool startRun();
+    // Starts a run from the menu, ends it holding `score` and dies: game over.
+    bool dieInRun(int score);
     // From a later start, walks as a player would to stage 1, 2, 3, 4, 5, 7 or 8
     // (4 through a death, 5 through the boss system's win signal).
     bool reachStage(int stage);

@@ -4,7 +4,6 @@
 #include "gamecharacter.h"
 #include "gamenumber.h"
 #include "savedfile.h"
-#include "scoreboard.h"
 
 #include <QDir>
 #include <QFile>
@@ -64,15 +63,6 @@ struct Snapshot {
     }
 };
 
-// Starts a run from the menu and dies in it with kRunScore.
-bool dieWithScore(GameHarness& game) {
-    if (!game.startRun())
-        return false;
-    game->scoreBoard()->addScore(kRunScore);
-    game->character()->setHealth(0.0);
-    game.tick();
-    return game->stage() == 4;
-}
 } // namespace
 
 class BadFilesTest : public QObject {
@@ -206,7 +196,7 @@ void BadFilesTest::matrix() {
 
     // A run ending in death banks the score.
     const int bank = game->readEssence();
-    QVERIFY(dieWithScore(game));
+    QVERIFY(game.dieInRun(kRunScore));
     if (writable(kScoreFile))
         QCOMPARE(readFile(kScoreFile),
                  QByteArray::number(std::min<qint64>(qint64(bank) + kRunScore, INT_MAX)));

@@ -26,15 +26,6 @@ ino_t inodeOf(const QString& name) {
     struct stat info {};
     return stat(QFile::encodeName(name).constData(), &info) == 0 ? info.st_ino : 0;
 }
-
-bool dieWithScore(GameHarness& game, int score) {
-    if (!game.startRun())
-        return false;
-    game->scoreBoard()->setScore(score);
-    game->character()->setHealth(0.0);
-    game.tick();
-    return game->stage() == 4;
-}
 } // namespace
 
 class SavedFilesTest : public QObject {
@@ -57,7 +48,7 @@ void SavedFilesTest::firstDays() {
     // The bank is read from the file when banking, not from the menu's digits.
     QVERIFY(writeFile(kScoreFile, "120"));
     const ino_t scoreInode = inodeOf(kScoreFile);
-    QVERIFY(dieWithScore(game, 57));
+    QVERIFY(game.dieInRun(57));
     QCOMPARE(readFile(kScoreFile), QByteArray("177"));
     QVERIFY(inodeOf(kScoreFile) != scoreInode);
     game.clickButton(2);
@@ -89,10 +80,10 @@ void SavedFilesTest::firstDays() {
 
     // Banking saturates at the largest int, and a full bank stays full.
     QVERIFY(writeFile(kScoreFile, "2147483600"));
-    QVERIFY(dieWithScore(game, 100));
+    QVERIFY(game.dieInRun(100));
     QCOMPARE(readFile(kScoreFile), QByteArray("2147483647"));
     game.clickButton(2);
-    QVERIFY(dieWithScore(game, 1));
+    QVERIFY(game.dieInRun(1));
     QCOMPARE(readFile(kScoreFile), QByteArray("2147483647"));
     QCOMPARE(directoryEntries(), kOnlyTheThreeFiles);
 }
