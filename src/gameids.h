@@ -1,7 +1,8 @@
 #pragma once
 
-// The screens ("stages") of the window and the ids of their buttons: shared by
-// the window and by the tools that drive it (benchmark, soak, screenshots).
+// Codes that cross files: the screens ("stages") of the window, the ids of
+// their buttons, the dinosaur's postures, the boss fight's states and the tags
+// of the bars. Shared by the game, its tests and the tools that drive it.
 namespace Stage {
 constexpr int Loading = 0;
 constexpr int Menu = 1;
@@ -25,3 +26,23 @@ constexpr int Teach = 8;
 constexpr int Home = 10;
 constexpr int Confirm = 11;
 } // namespace ButtonId
+
+namespace Posture {
+constexpr int Upright = 1;
+constexpr int Low = 2;
+} // namespace Posture
+
+namespace BossState {
+constexpr int Waiting = 0;
+constexpr int Approach = 1;
+constexpr int Fighting = 2;
+constexpr int Beaten = 3;
+constexpr int Away = 4;
+} // namespace BossState
+
+namespace BarType {
+constexpr int Loading = 1;
+constexpr int Magazine = 2;
+constexpr int DeadEye = 3;
+constexpr int Skill = 4;
+} // namespace BarType
