@@ -220,23 +220,8 @@ QList<QTimer*> Widget::timers() const {
 }
 
 bool Widget::isKeyHeld(int key) const {
-    switch (key) {
-    case Qt::Key_W:
-    case Qt::Key_Space:
-        return m_keyJump;
-    case Qt::Key_S:
-        return m_keyDown;
-    case Qt::Key_A:
-        return m_keyLeft;
-    case Qt::Key_D:
-        return m_keyRight;
-    case Qt::Key_Escape:
-        return m_keyEscape;
-    case Qt::Key_F:
-        return m_keySkill;
-    default:
-        return false;
-    }
+    const bool* flag = keyFlag(key);
+    return flag && *flag;
 }
 
 bool Widget::isMouseButtonHeld(Qt::MouseButton button) const {
@@ -484,6 +469,7 @@ void Widget::enterGameOver() {
     m_paused = true;
     m_gameOver = true;
     qDebug() << "end";
+    endSlowMotion();
     GameButton* restart = takeOverButton(ButtonId::Restart, ":/images/restart.png");
     restart->setVisible(true);
     restart->id = ButtonId::Restart;
@@ -496,6 +482,7 @@ void Widget::enterWin() {
     // paused and gameOver stay as they are: the boss keeps exploding and the
     // health check keeps running on this screen.
     m_stage = Stage::Win;
+    endSlowMotion();
     GameButton* restart = takeOverButton(ButtonId::Restart, ":/images/restart.png");
     restart->setVisible(true);
     restart->id = ButtonId::Restart;
@@ -574,6 +561,15 @@ void Widget::stopDeadEye() {
     m_environment->setSpeed(m_rush->isActive() ? 2 * m_baseSpeed : m_baseSpeed);
 }
 
+// A run that ends while the right button is held would otherwise keep the
+// slow motion, its veil and its crosshair on the game-over or win screen.
+void Widget::endSlowMotion() {
+    if (!m_deadEye->isActive())
+        return;
+    stopDeadEye();
+    m_deadEye->veilColor.setAlpha(0);
+}
+
 void Widget::explodeObstacles() {
     for (Obstacle* bird : std::as_const(m_birdList)) {
         bird->active = false;
@@ -588,54 +584,78 @@ void Widget::explodeObstacles() {
 
 // ---------------------------------------------------------------- input
 
-bool Widget::setKey(int key, bool held) {
+bool* Widget::keyFlag(int key) {
+    return const_cast<bool*>(std::as_const(*this).keyFlag(key));
+}
+
+const bool* Widget::keyFlag(int key) const {
     switch (key) {
     case Qt::Key_W:
     case Qt::Key_Space:
-        m_keyJump = held;
-        return true;
+        return &m_keyJump;
     case Qt::Key_S:
-        m_keyDown = held;
-        return true;
+        return &m_keyDown;
     case Qt::Key_A:
-        m_keyLeft = held;
-        return true;
+        return &m_keyLeft;
     case Qt::Key_D:
-        m_keyRight = held;
-        return true;
+        return &m_keyRight;
     case Qt::Key_Escape:
-        m_keyEscape = held;
-        return true;
+        return &m_keyEscape;
     case Qt::Key_F:
-        m_keySkill = held;
-        return true;
+        return &m_keySkill;
     default:
-        return false;
+        return nullptr;
     }
 }
 
+// A touchpad tap, or a quick key tap, sends its press and release between two
+// ticks, which would then never see it: such a press stays held for exactly
+// the next tick. A release that comes after a tick saw the press acts at once.
+void Widget::pressFlag(bool& flag) {
+    flag = true;
+    if (!m_unseenPresses.contains(&flag))
+        m_unseenPresses.append(&flag);
+    m_earlyReleases.removeAll(&flag);
+}
+
+void Widget::releaseFlag(bool& flag) {
+    if (!m_unseenPresses.contains(&flag))
+        flag = false;
+    else if (!m_earlyReleases.contains(&flag))
+        m_earlyReleases.append(&flag);
+}
+
+void Widget::endInputTick() {
+    for (bool* flag : std::as_const(m_earlyReleases))
+        *flag = false;
+    m_earlyReleases.clear();
+    m_unseenPresses.clear();
+}
+
 void Widget::keyPressEvent(QKeyEvent* event) {
-    setKey(event->key(), true);
+    if (bool* flag = keyFlag(event->key()))
+        pressFlag(*flag);
 }
 
 void Widget::keyReleaseEvent(QKeyEvent* event) {
-    setKey(event->key(), false);
+    if (bool* flag = keyFlag(event->key()))
+        releaseFlag(*flag);
 }
 
 void Widget::mousePressEvent(QMouseEvent* event) {
     m_mousePos = event->position();
     if (event->button() == Qt::LeftButton)
-        m_mouseLeft = true;
+        pressFlag(m_mouseLeft);
     else if (event->button() == Qt::RightButton)
-        m_mouseRight = true;
+        pressFlag(m_mouseRight);
 }
 
 void Widget::mouseReleaseEvent(QMouseEvent* event) {
     m_mousePos = event->position();
     if (event->button() == Qt::LeftButton)
-        m_mouseLeft = false;
+        releaseFlag(m_mouseLeft);
     else if (event->button() == Qt::RightButton)
-        m_mouseRight = false;
+        releaseFlag(m_mouseRight);
 }
 
 void Widget::focusOutEvent(QFocusEvent* event) {
@@ -654,6 +674,7 @@ void Widget::changeEvent(QEvent* event) {
 void Widget::releaseInput() {
     m_keyJump = m_keyDown = m_keyLeft = m_keyRight = m_keyEscape = m_keySkill = false;
     m_mouseLeft = m_mouseRight = false;
+    endInputTick();
     if (m_stage == Stage::Run)
         gamePause();
 }
@@ -800,6 +821,7 @@ void Widget::updateScene() {
     if (m_stage == Stage::Run)
         updateKeys();
     updateMouse();
+    endInputTick();
     updatePosition();
     updateBars();
     updateBullets();
@@ -1097,10 +1119,30 @@ void Widget::paintEvent(QPaintEvent*) {
 
 void Widget::paintTutorial(QPainter& painter) {
     painter.resetTransform();
-    const int x = width() / 2 - m_guideImage.width() / 2;
-    const double y = height() / kTutorialCentreDivisor - m_guideImage.height() / 2;
-    painter.drawPixmap(QPointF(x, int(y)), m_guideImage);
+    const QPixmap& guide = fittedGuideImage();
+    const int x = width() / 2 - guide.width() / 2;
+    const double y = height() / kTutorialCentreDivisor - guide.height() / 2;
+    painter.drawPixmap(QPointF(x, int(y)), guide);
     paintButtons(painter);
+}
+
+// On a small screen the guide, centred at 40 % of the height, would reach
+// above the window or under the start button: it is then shrunk about the
+// same centre, scaled smoothly once per window size.
+const QPixmap& Widget::fittedGuideImage() {
+    const GameButton* start = button(ButtonId::Start);
+    if (m_guideImage.isNull() || !start)
+        return m_guideImage;
+    const double centreY = height() / kTutorialCentreDivisor;
+    const double halfHeight = std::min(centreY, start->rect().top() - centreY);
+    const QSize room(std::min(width(), m_guideImage.width()),
+                     std::min(int(2 * halfHeight), m_guideImage.height()));
+    if (room == m_guideImage.size())
+        return m_guideImage;
+    const QSize fitted = m_guideImage.size().scaled(room, Qt::KeepAspectRatio);
+    if (m_fittedGuide.size() != fitted)
+        m_fittedGuide = m_guideImage.scaled(fitted, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    return m_fittedGuide;
 }
 
 void Widget::paintWorld(QPainter& painter) {

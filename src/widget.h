@@ -158,7 +158,13 @@ private:
 
     void showCursor(bool aim);
     void releaseInput();
-    bool setKey(int key, bool held);
+    const bool* keyFlag(int key) const;
+    bool* keyFlag(int key);
+    void pressFlag(bool& flag);
+    void releaseFlag(bool& flag);
+    void endInputTick();
+    void endSlowMotion();
+    const QPixmap& fittedGuideImage();
 
     int m_stage = 0;
     bool m_keyJump = false;
@@ -169,6 +175,10 @@ private:
     bool m_keySkill = false;
     bool m_mouseLeft = false;
     bool m_mouseRight = false;
+    // Presses no tick has seen yet, and those of them already released again
+    // (flag pointers above).
+    QList<bool*> m_unseenPresses;
+    QList<bool*> m_earlyReleases;
     QPointF m_mousePos;
     QString m_scoreFile;
     double m_groundLine = 0.0;
@@ -198,6 +208,7 @@ private:
     bool m_gameOver = false;
     bool m_firstStart = false;
     QPixmap m_guideImage;
+    QPixmap m_fittedGuide;
     // The dash skill has no parent; the window releases it.
     std::unique_ptr<Rush> m_rush;
     bool m_aimCursorShown = false;

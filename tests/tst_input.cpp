@@ -1,4 +1,5 @@
 #include "gameharness.h"
+#include "gameids.h"
 
 #include "deadeye.h"
 #include "gamebutton.h"
@@ -41,6 +42,9 @@ private slots:
     void inputActsOnTheNextTick();
     void focusLoss_data();
     void focusLoss();
+    void tapBetweenTicks_data();
+    void tapBetweenTicks();
+    void jumpAndSlowMotionTaps();
 };
 
 void InputTest::inputActsOnTheNextTick() {
@@ -65,13 +69,6 @@ void InputTest::inputActsOnTheNextTick() {
 
     QVERIFY(game.startRun());
     GameCharacter* dino = game->character();
-    // Pressed and released between two ticks: no tick saw it held.
-    game.pressKey(Qt::Key_Escape);
-    QCOMPARE(game->stage(), 2);
-    game.releaseKey(Qt::Key_Escape);
-    game.tick();
-    QCOMPARE(game->stage(), 2);
-
     const double x = dino->position().x();
     game.pressKey(Qt::Key_A);
     game.pressKey(Qt::Key_D);
@@ -86,14 +83,15 @@ void InputTest::inputActsOnTheNextTick() {
     QCOMPARE(dino->vx(), 6.0);
     game.releaseKey(Qt::Key_D);
 
-    // W and Space share one flag: releasing either clears it.
+    // W and Space share one flag: releasing either, once a tick has seen
+    // the press, clears it at once.
     game.pressKey(Qt::Key_W);
     game.pressKey(Qt::Key_Space);
-    game.releaseKey(Qt::Key_Space);
     game.tick();
-    QVERIFY(!dino->isAirborne());
-    game.tapKey(Qt::Key_Space);
     QVERIFY(dino->isAirborne());
+    game.releaseKey(Qt::Key_Space);
+    QVERIFY(!game->isKeyHeld(Qt::Key_W));
+    game.releaseKey(Qt::Key_W);
 
     // Escape still held when the run continues pauses it again.
     game.pressKey(Qt::Key_Escape);
@@ -155,6 +153,67 @@ void InputTest::focusLoss() {
     QCOMPARE(game->stage(), 2);
     QVERIFY(game->character()->vx() == 0.0 && !game->character()->isAirborne());
     QVERIFY(!game->deadEye()->isActive() && !game->rush()->isActive());
+}
+
+void InputTest::tapBetweenTicks_data() {
+    QTest::addColumn<int>("stage");
+    QTest::addColumn<int>("buttonId");
+    QTest::addColumn<int>("stageAfter");
+    QTest::newRow("menu start") << int(Stage::Menu) << int(ButtonId::Start) << int(Stage::Run);
+    QTest::newRow("tutorial start")
+        << int(Stage::Tutorial) << int(ButtonId::Start) << int(Stage::Menu);
+    QTest::newRow("upgrade confirm")
+        << int(Stage::Upgrade) << int(ButtonId::Confirm) << int(Stage::Menu);
+    QTest::newRow("escape") << int(Stage::Run) << 0 << int(Stage::Pause);
+}
+
+// A touchpad's tap sends the press and the release between two ticks: the
+// press still counts for exactly the next tick.
+void InputTest::tapBetweenTicks() {
+    QFETCH(int, stage);
+    QFETCH(int, buttonId);
+    QFETCH(int, stageAfter);
+    GameHarness game;
+    game->writeEssence(1000);
+    QVERIFY(game.reachStage(stage));
+    game.tick();
+    const int level = game->character()->level();
+    if (buttonId == 0) {
+        game.pressKey(Qt::Key_Escape);
+        game.releaseKey(Qt::Key_Escape);
+    } else {
+        const QPointF spot = game->button(buttonId)->rect().center();
+        game.pressMouse(spot);
+        game.releaseMouse(spot);
+    }
+    game.tick();
+    QCOMPARE(game->stage(), stageAfter);
+    QCOMPARE(heldCount(game.widget()), 0);
+    QCOMPARE(game->character()->level(), level + (buttonId == ButtonId::Confirm));
+}
+
+void InputTest::jumpAndSlowMotionTaps() {
+    GameHarness game;
+    QVERIFY(game.reachStage(Stage::Run));
+    GameCharacter* dino = game->character();
+    // Two taps between ticks are one: exactly one jump.
+    for (int i = 0; i < 2; ++i) {
+        game.pressKey(Qt::Key_W);
+        game.releaseKey(Qt::Key_W);
+    }
+    game.tick();
+    QVERIFY(dino->isAirborne());
+    for (int i = 0; i < 100 && dino->isAirborne(); ++i)
+        game.tick();
+    game.tick(5);
+    QVERIFY(!dino->isAirborne());
+    // A right-button tap: slow motion for one tick, off on the next.
+    game.pressMouse(kSky, Qt::RightButton);
+    game.releaseMouse(kSky, Qt::RightButton);
+    game.tick();
+    QVERIFY(game->deadEye()->isActive());
+    game.tick();
+    QVERIFY(!game->deadEye()->isActive());
 }
 
 QTEST_MAIN(InputTest)

@@ -7,6 +7,7 @@
 #include "deadeye.h"
 #include "environmentsystem.h"
 #include "gamecharacter.h"
+#include "monstersystem.h"
 #include "obstacle.h"
 #include "scoreboard.h"
 #include "skill.h"
@@ -69,6 +70,8 @@ private slots:
     void bulletDestroysObstacle_data();
     void bulletDestroysObstacle();
     void dashUnderDeadEye();
+    void slowMotionEndsWithTheRun_data();
+    void slowMotionEndsWithTheRun();
 };
 
 void SkillsWiringTest::deadEyeThresholdsCursorAndVeil() {
@@ -231,6 +234,36 @@ void SkillsWiringTest::dashUnderDeadEye() {
     game.tick();
     QVERIFY(!rush->isActive() && !game->character()->isInvincible());
     QCOMPARE(speed(game), 8.0);
+}
+
+void SkillsWiringTest::slowMotionEndsWithTheRun_data() {
+    QTest::addColumn<int>("stageAfter");
+    QTest::newRow("death") << int(Stage::GameOver);
+    QTest::newRow("win") << int(Stage::Win);
+}
+
+// The right button is still held when the run ends: the new screen must not
+// keep the slow motion, its crosshair or its veil.
+void SkillsWiringTest::slowMotionEndsWithTheRun() {
+    QFETCH(int, stageAfter);
+    GameHarness game;
+    QVERIFY(game.reachStage(Stage::Run));
+    right(game, true);
+    for (int i = 0; i < 10; ++i)
+        game.paint();
+    QCOMPARE(game->deadEye()->veilColor.alpha(), 50);
+    if (stageAfter == Stage::Win) {
+        emit game->monsterSystem()->gameWin();
+    } else {
+        game->character()->setHealth(0.0);
+        game.tick();
+    }
+    QCOMPARE(game->stage(), stageAfter);
+    QVERIFY(!game->deadEye()->isActive());
+    game.tick();
+    QVERIFY(shows(game, false));
+    game.paint();
+    QCOMPARE(game->deadEye()->veilColor.alpha(), 0);
 }
 
 QTEST_MAIN(SkillsWiringTest)

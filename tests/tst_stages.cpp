@@ -65,6 +65,8 @@ private slots:
     void leavingARunMidDash_data();
     void leavingARunMidDash();
     void firstStartScreensAndLayers();
+    void tutorialFitsSmallScreens_data();
+    void tutorialFitsSmallScreens();
 };
 
 void StagesTest::screenButtons_data() {
@@ -247,6 +249,30 @@ void StagesTest::firstStartScreensAndLayers() {
     game.clickButton(3);
     QCOMPARE(game->stage(), 3);
     QVERIFY(layers(game).contains('L'));
+}
+
+void StagesTest::tutorialFitsSmallScreens_data() {
+    QTest::addColumn<QSize>("client");
+    QTest::newRow("1366 x 768") << QSize(1366, 768);
+    QTest::newRow("1280 x 720") << QSize(1280, 720);
+    QTest::newRow("1920 x 1040") << QSize(1920, 1040);
+}
+
+// Centred at 40 % of the height, the 1127 x 711 guide is shrunk only where it
+// would reach above the window or under the start button.
+void StagesTest::tutorialFitsSmallScreens() {
+    QFETCH(QSize, client);
+    GameHarness game(client);
+    QVERIFY(game.reachStage(7));
+    const QRectF guide = frame(game)[1].rect;
+    if (client.height() == 1040) {
+        QCOMPARE(guide, QRectF(397, 61, 1127, 711));
+        return;
+    }
+    QVERIFY(guide.top() >= 0 && guide.left() >= 0 && guide.right() <= client.width());
+    QVERIFY(guide.bottom() <= game->button(1)->rect().top());
+    QVERIFY(qAbs(guide.width() / guide.height() - 1127.0 / 711) < 0.01);
+    QVERIFY(qAbs(guide.center().y() - client.height() / 2.5) <= 1.0);
 }
 
 QTEST_MAIN(StagesTest)
