@@ -7,9 +7,12 @@
 
 #include <QColor>
 #include <QFont>
+#include <QFontMetrics>
 #include <QPainter>
 #include <QPen>
 #include <QStringList>
+
+#include <algorithm>
 
 namespace {
 // The panel spans these fractions of the window; its left edge is a fortieth of the width.
@@ -29,6 +32,13 @@ constexpr double kLabelWidth = 0.08;
 const QColor kInkColor(40, 40, 40);
 constexpr int kPanelPenWidth = 3;
 constexpr int kLabelPointSize = 20;
+constexpr int kLabelMargin = 6;
+
+const QStringList& labels() {
+    static const QStringList texts = {QStringLiteral("弹药量"), QStringLiteral("死亡之眼"),
+                                      QStringLiteral("技能")};
+    return texts;
+}
 } // namespace
 
 StatusBar::StatusBar(DeadEye* deadEye, BulletSystem* bulletSystem, Skill* skill,
@@ -53,14 +63,10 @@ void StatusBar::paint(QPainter& painter) {
     painter.setPen(QPen(kInkColor, kPanelPenWidth));
     painter.drawRects(&m_panelRect, 1);
 
-    QFont font;
-    font.setPointSize(kLabelPointSize);
-    painter.setFont(font);
+    const double screenWidth = m_screenRect.width();
+    painter.setFont(labelFont(int(kLabelWidth * screenWidth)));
     painter.setPen(kInkColor);
 
-    static const QStringList labels = {QStringLiteral("弹药量"), QStringLiteral("死亡之眼"),
-                                       QStringLiteral("技能")};
-    const double screenWidth = m_screenRect.width();
     const QList<ProgressBar*> panelBars = bars();
     for (int i = 0; i < panelBars.size(); ++i) {
         ProgressBar* bar = panelBars.at(i);
@@ -71,11 +77,30 @@ void StatusBar::paint(QPainter& painter) {
         const QRect box(static_cast<int>(position.x() - kLabelWidth * screenWidth),
                         static_cast<int>(position.y()), static_cast<int>(kLabelWidth * screenWidth),
                         static_cast<int>(bar->height()));
-        painter.drawText(box, Qt::AlignCenter, labels.at(i));
+        painter.drawText(box, Qt::AlignCenter, labels().at(i));
     }
 
     painter.setPen(oldPen);
     painter.setBrush(oldBrush);
+}
+
+// On a narrow window the longest label would touch its bar: the font then
+// shrinks until every label keeps a margin in its box. Worked out once per width.
+const QFont& StatusBar::labelFont(int boxWidth) {
+    if (boxWidth == m_labelFontBoxWidth)
+        return m_labelFont;
+    m_labelFontBoxWidth = boxWidth;
+    m_labelFont = QFont();
+    m_labelFont.setPointSize(kLabelPointSize);
+    const auto widest = [this] {
+        int width = 0;
+        for (const QString& label : labels())
+            width = std::max(width, QFontMetrics(m_labelFont).horizontalAdvance(label));
+        return width;
+    };
+    while (m_labelFont.pointSize() > 1 && widest() > boxWidth - 2 * kLabelMargin)
+        m_labelFont.setPointSize(m_labelFont.pointSize() - 1);
+    return m_labelFont;
 }
 
 void StatusBar::updatePosition(QRect screenRect) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFont>
 #include <QList>
 #include <QObject>
 #include <QRect>
@@ -32,6 +33,7 @@ public slots:
 private:
     // The magazine, DeadEye and dash bars, in panel order (null for a missing owner).
     QList<ProgressBar*> bars() const;
+    const QFont& labelFont(int boxWidth);
 
     DeadEye* m_deadEye;
     BulletSystem* m_bulletSystem;
@@ -39,4 +41,6 @@ private:
     bool m_visible = false;
     QRect m_panelRect;
     QRect m_screenRect;
+    QFont m_labelFont;
+    int m_labelFontBoxWidth = -1;
 };

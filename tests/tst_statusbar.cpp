@@ -22,6 +22,8 @@ class TestStatusBar : public QObject {
 
 private slots:
     void layoutAndPaint();
+    void labelsFitNarrowWindows_data();
+    void labelsFitNarrowWindows();
 };
 
 void TestStatusBar::layoutAndPaint() {
@@ -92,6 +94,36 @@ void TestStatusBar::layoutAndPaint() {
     }
     painter.end();
     QCOMPARE(image, expected);
+}
+
+void TestStatusBar::labelsFitNarrowWindows_data() {
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("pointSize");
+    QTest::newRow("1920") << 1920 << 20;
+    QTest::newRow("1366") << 1366 << 0;
+    QTest::newRow("1280") << 1280 << 0;
+}
+
+// Where the 20 pt labels fit they keep their size; on a laptop the font
+// shrinks until the longest label clears the edges of its box.
+void TestStatusBar::labelsFitNarrowWindows() {
+    QFETCH(int, width);
+    QFETCH(int, pointSize);
+    const QRect screen(0, 0, width, width * 9 / 16);
+    DeadEye deadEye;
+    BulletSystem bullets(screen);
+    StatusBar panel(&deadEye, &bullets, nullptr, screen);
+    panel.updatePosition(screen);
+    panel.setVisible(true);
+    QImage image(screen.size(), QImage::Format_RGB32);
+    QPainter painter(&image);
+    panel.paint(painter);
+    const QFont font = painter.font();
+    const int box = int(0.08 * width);
+    if (pointSize)
+        QCOMPARE(font.pointSize(), pointSize);
+    QVERIFY(font.pointSize() < 20 || pointSize);
+    QVERIFY(QFontMetrics(font).horizontalAdvance(QStringLiteral("死亡之眼")) <= box - 12);
 }
 
 QTEST_MAIN(TestStatusBar)
