@@ -99,3 +99,11 @@ QPixmap Effect::play() {
         emit end();
     return frame;
 }
+
+Animation* Animation::started(const QPixmap& sheet, double frameWidth, int ticksPerFrame,
+                              QObject* parent, QPixmap* firstFrame) {
+    auto* animation = new Animation(sheet, frameWidth, ticksPerFrame, parent);
+    *firstFrame = animation->play();
+    animation->setFrame(animation->currentFrame - 1);
+    return animation;
+}

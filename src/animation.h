@@ -14,6 +14,10 @@ public:
               QObject* parent = nullptr);
 
     void setFrame(int index);
+    // A new animation that already shows its first frame in *firstFrame: taken
+    // with play(), then stepped back so the next play() shows it again.
+    static Animation* started(const QPixmap& sheet, double frameWidth, int ticksPerFrame,
+                              QObject* parent, QPixmap* firstFrame);
     const QPixmap& sheet() const { return m_sheet; }
 
     // Owners read the frame geometry and counters directly, and the window's

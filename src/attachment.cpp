@@ -42,8 +42,7 @@ void Gun::updateAnimationType() {
 void Gun::buildAnimation(int type) {
     delete m_animation;
     m_sheet = loadPixmap(type == kColouredLook ? kColouredSheet : kPlainSheet);
-    m_animation = new Animation(m_sheet, m_sheet.width() / kGunFrames, kGunTicksPerFrame, this);
-    m_frame = m_animation->play();
-    m_animation->setFrame(m_animation->currentFrame - 1);
+    m_animation = Animation::started(m_sheet, m_sheet.width() / kGunFrames, kGunTicksPerFrame, this,
+                                     &m_frame);
     m_animationType = type;
 }

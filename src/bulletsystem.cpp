@@ -1,6 +1,7 @@
 #include "bulletsystem.h"
 
 #include "bullet.h"
+#include "gameids.h"
 #include "pixmaps.h"
 #include "progressbar.h"
 
@@ -24,13 +25,10 @@ const QColor kBulletColor(10, 10, 10);
 
 const QString kTargetImage = QStringLiteral(":/images/target.png");
 
-constexpr double kBarBorderWidth = 3.0;
-constexpr int kBarType = 2;
 constexpr double kStartBarWidth = 200.0;
 constexpr double kResetBarWidth = 300.0;
 constexpr double kBarHeight = 30.0;
 const QColor kStartBarFill(244, 162, 113);
-const QColor kResetBarColor(80, 80, 80);
 
 // Truncation, not rounding: a bullet counts as inside only by whole pixels.
 QPoint truncated(const QPointF& point) {
@@ -41,7 +39,7 @@ QPoint truncated(const QPointF& point) {
 BulletSystem::BulletSystem(const QRect& screenRect, QObject* parent)
     : QObject(parent), m_targetImage(loadPixmap(kTargetImage)), m_reloadTimer(new QTimer(this)),
       m_shootTimer(new QTimer(this)),
-      m_bar(new ProgressBar(kStartBarWidth, kBarHeight, QPointF(0, 0), kBarBorderWidth, this)),
+      m_bar(ProgressBar::panelBar(kStartBarWidth, kBarHeight, BarType::Magazine, this)),
       m_screenRect(screenRect) {
     m_reloadTimer->setInterval(kReloadIntervalMs);
     connect(m_reloadTimer, &QTimer::timeout, this, &BulletSystem::loadOneBullet);
@@ -50,7 +48,6 @@ BulletSystem::BulletSystem(const QRect& screenRect, QObject* parent)
     connect(m_shootTimer, &QTimer::timeout, this, &BulletSystem::updateShootCD);
     m_shootTimer->start();
 
-    m_bar->type = kBarType;
     m_bar->setFillColor(kStartBarFill);
 }
 
@@ -68,11 +65,8 @@ void BulletSystem::reset(const QRect& screenRect) {
     m_bullets.clear();
 
     delete m_bar;
-    m_bar = new ProgressBar(kResetBarWidth, kBarHeight, QPointF(0, 0), kBarBorderWidth);
-    m_bar->type = kBarType;
-    m_bar->setFillColor(kResetBarColor);
-    m_bar->setBorderColor(kResetBarColor);
-    m_bar->setParent(this);
+    m_bar = ProgressBar::panelBar(kResetBarWidth, kBarHeight, BarType::Magazine, this);
+    m_bar->setGrey();
 
     m_reloadPaused = false;
     m_shootCD = 0;

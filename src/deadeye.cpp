@@ -1,5 +1,6 @@
 #include "deadeye.h"
 
+#include "gameids.h"
 #include "progressbar.h"
 
 #include <QPointF>
@@ -16,17 +17,13 @@ constexpr int kRechargeDelayAfterUse = 10;
 
 constexpr double kBarWidth = 300.0;
 constexpr double kBarHeight = 30.0;
-constexpr double kBarBorderWidth = 3.0;
-constexpr int kBarType = 3;
-const QColor kBarColor(80, 80, 80);
 
 const QColor kVeilColor(255, 205, 0, 0);
 } // namespace
 
 DeadEye::DeadEye(QObject* parent)
     : QObject(parent), veilColor(kVeilColor), m_timer(new QTimer(this)),
-      m_bar(new ProgressBar(kBarWidth, kBarHeight, QPointF(0, 0), kBarBorderWidth, this)) {
-    m_bar->type = kBarType;
+      m_bar(ProgressBar::panelBar(kBarWidth, kBarHeight, BarType::DeadEye, this)) {
     m_timer->setInterval(kStepIntervalMs);
     connect(m_timer, &QTimer::timeout, this, &DeadEye::updateEnergy);
     m_timer->start();
@@ -59,11 +56,8 @@ void DeadEye::reset() {
 
     // A fresh bar drops the black start-up look for the panel's grey.
     delete m_bar;
-    m_bar = new ProgressBar(kBarWidth, kBarHeight, QPointF(0, 0), kBarBorderWidth);
-    m_bar->type = kBarType;
-    m_bar->setFillColor(kBarColor);
-    m_bar->setBorderColor(kBarColor);
-    m_bar->setParent(this);
+    m_bar = ProgressBar::panelBar(kBarWidth, kBarHeight, BarType::DeadEye, this);
+    m_bar->setGrey();
     m_bar->setProgress(m_energy / maxEnergy);
 }
 

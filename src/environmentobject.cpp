@@ -5,7 +5,7 @@
 #include "pixmaps.h"
 
 namespace {
-const char* const kCloudPath = ":/images/cloud.png";
+const QString kCloudPath = QStringLiteral(":/images/cloud.png");
 } // namespace
 
 EnvironmentObject::EnvironmentObject(QObject* parent, double speed, QPointF pos)
@@ -22,5 +22,5 @@ void EnvironmentObject::paint(QPainter& painter) {
 }
 
 Cloud::Cloud(QObject* parent, double speed, QPointF pos) : EnvironmentObject(parent, speed, pos) {
-    m_image = loadPixmap(QString::fromLatin1(kCloudPath));
+    m_image = loadPixmap(kCloudPath);
 }

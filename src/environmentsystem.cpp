@@ -4,12 +4,14 @@
 #include <QPainter>
 #include <QRandomGenerator64>
 
+#include <utility>
+
 #include "environmentobject.h"
 #include "ground.h"
 #include "pixmaps.h"
 
 namespace {
-const char* const kEndImagePath = ":/images/head_big.png";
+const QString kEndImagePath = QStringLiteral(":/images/head_big.png");
 constexpr int kGrey = 240;
 constexpr int kTextGrey = 40;
 constexpr int kOpaque = 255;
@@ -21,8 +23,7 @@ constexpr double kCloudDueBelow = 0.8;   // share of the width the newest cloud 
 constexpr double kCloudBandTop = 0.15;   // band of cloud heights, as shares of the ground y
 constexpr double kCloudBandBottom = 0.55;
 constexpr int kCloudSpreadDivisor = 5; // clouds are born up to a fifth of the width outside
-constexpr int kHalves = 2;
-const char* const kEndFontFamily = "Arial";
+const QString kEndFontFamily = QStringLiteral("Arial");
 constexpr int kEndFontSize = 25;
 constexpr int kEndTextFlags = Qt::AlignHCenter | Qt::AlignVCenter | Qt::TextWordWrap;
 const char* const kEndText = "恭喜，墨鲲又被您击退！\n看来，今天恐龙还不会灭绝。。。\n"
@@ -31,7 +32,7 @@ const char* const kEndText = "恭喜，墨鲲又被您击退！\n看来，今天
 
 EnvironmentSystem::EnvironmentSystem(QRect screenRect, double speed, QObject* parent)
     : QObject(parent), m_screenRect(screenRect), m_speed(speed), m_endColor(kGrey, kGrey, kGrey, 0),
-      m_endImage(loadPixmap(QString::fromLatin1(kEndImagePath))) {}
+      m_endImage(loadPixmap(kEndImagePath)) {}
 
 EnvironmentSystem::~EnvironmentSystem() {
     qDeleteAll(m_grounds);
@@ -40,11 +41,11 @@ EnvironmentSystem::~EnvironmentSystem() {
 
 void EnvironmentSystem::setSpeed(double speed) {
     m_speed = speed;
-    for (Ground* segment : qAsConst(m_grounds)) {
+    for (Ground* segment : std::as_const(m_grounds)) {
         if (segment)
             segment->setSpeed(speed);
     }
-    for (EnvironmentObject* cloud : qAsConst(m_clouds)) {
+    for (EnvironmentObject* cloud : std::as_const(m_clouds)) {
         if (cloud)
             cloud->setSpeed(speed);
     }
@@ -55,11 +56,11 @@ void EnvironmentSystem::resetEnd() {
 }
 
 void EnvironmentSystem::updateMovement() {
-    for (Ground* segment : qAsConst(m_grounds)) {
+    for (Ground* segment : std::as_const(m_grounds)) {
         if (segment)
             segment->shift();
     }
-    for (EnvironmentObject* cloud : qAsConst(m_clouds)) {
+    for (EnvironmentObject* cloud : std::as_const(m_clouds)) {
         if (cloud)
             cloud->shift();
     }
@@ -129,11 +130,11 @@ void EnvironmentSystem::generateCloud() {
 }
 
 void EnvironmentSystem::paintEnvironment(QPainter& painter) {
-    for (Ground* segment : qAsConst(m_grounds)) {
+    for (Ground* segment : std::as_const(m_grounds)) {
         if (segment)
             segment->paint(painter);
     }
-    for (EnvironmentObject* cloud : qAsConst(m_clouds)) {
+    for (EnvironmentObject* cloud : std::as_const(m_clouds)) {
         if (cloud)
             cloud->paint(painter);
     }
@@ -155,11 +156,10 @@ void EnvironmentSystem::paintEnd(QPainter& painter) {
     const double share = static_cast<double>(level) / kOpaque;
     const QSize grown(static_cast<int>(imageWidth * share), static_cast<int>(imageHeight * share));
     // The corner stays where the full-size image sits centred, so it grows from there.
-    const int imageTop = height / kHalves - imageHeight / kHalves;
-    painter.drawPixmap(QPoint(width / kHalves - imageWidth / kHalves, imageTop),
-                       scaledEndImage(grown));
+    const int imageTop = height / 2 - imageHeight / 2;
+    painter.drawPixmap(QPoint(width / 2 - imageWidth / 2, imageTop), scaledEndImage(grown));
 
-    painter.setFont(QFont(QString::fromLatin1(kEndFontFamily), kEndFontSize));
+    painter.setFont(QFont(kEndFontFamily, kEndFontSize));
     painter.setPen(QColor(kTextGrey, kTextGrey, kTextGrey, level));
     painter.drawText(QRect(QPoint(0, 0), QPoint(width, imageTop)), kEndTextFlags,
                      QString::fromUtf8(kEndText));

@@ -3,7 +3,6 @@
 #include <QPainter>
 
 namespace {
-constexpr int kHalves = 2;
 constexpr int kLowerPartDivisor = 3;
 } // namespace
 
@@ -24,8 +23,7 @@ void GameButton::setBottomRight(QPointF point) {
 void GameButton::centerIn(QRect rect) {
     // Integer centre and integer halves, so buttons land on whole pixels.
     const QPoint center = rect.center();
-    setPos(
-        QPointF(center.x() - m_image.width() / kHalves, center.y() - m_image.height() / kHalves));
+    setPos(QPointF(center.x() - m_image.width() / 2, center.y() - m_image.height() / 2));
 }
 
 void GameButton::centerInLowerPart(QRect rect) {
@@ -34,13 +32,13 @@ void GameButton::centerInLowerPart(QRect rect) {
 }
 
 void GameButton::centerInLeftHalf(QRect rect) {
-    centerIn(QRect(rect.left(), rect.top(), rect.width() / kHalves, rect.height()));
+    centerIn(QRect(rect.left(), rect.top(), rect.width() / 2, rect.height()));
 }
 
 void GameButton::centerInRightHalf(QRect rect) {
-    const int half = rect.width() / kHalves;
+    const int half = rect.width() / 2;
     centerIn(QRect(QPoint(rect.left() + half, rect.top()),
-                   QPoint(rect.left() + kHalves * half - 1, rect.bottom())));
+                   QPoint(rect.left() + 2 * half - 1, rect.bottom())));
 }
 
 void GameButton::setImage(const QPixmap& image) {

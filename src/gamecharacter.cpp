@@ -1,5 +1,7 @@
 #include "gamecharacter.h"
 
+#include "gameids.h"
+
 #include "animation.h"
 #include "crashbox.h"
 #include "deadeye.h"
@@ -20,8 +22,6 @@ constexpr double kFastFallGravity = 3.5;
 constexpr int kRealGroundMinY = 1;
 constexpr double kLeftMargin = 40.0;
 
-constexpr int kUpright = 1;
-constexpr int kLow = 2;
 constexpr int kFramesPerSheet = 2;
 constexpr int kTicksPerFrame = 1;
 const QString kUprightSheet = QStringLiteral(":/images/dino.png");
@@ -48,7 +48,7 @@ QList<QRectF> lowRects(double x, double y, int w, int h) {
 
 GameCharacter::GameCharacter(EnvironmentSystem* environment, QObject* parent)
     : QObject(parent), m_crashBox(new CrashBox(nullptr)), m_environment(environment) {
-    setPosture(kUpright);
+    setPosture(Posture::Upright);
     loadLevel();
 }
 
@@ -59,7 +59,7 @@ GameCharacter::~GameCharacter() {
 void GameCharacter::reset() {
     delete m_crashBox;
     m_crashBox = new CrashBox(nullptr);
-    setPosture(kUpright);
+    setPosture(Posture::Upright);
     m_invincible = true;
     m_landed = false;
     m_vy = 0.0;
@@ -71,7 +71,7 @@ void GameCharacter::reset() {
 }
 
 void GameCharacter::setPosture(int type) {
-    if (type != kUpright && type != kLow) {
+    if (type != Posture::Upright && type != Posture::Low) {
         updateCrashBox(m_posture);
         return;
     }
@@ -84,14 +84,13 @@ void GameCharacter::setPosture(int type) {
         delete m_animation;
     }
 
-    m_sheet = loadPixmap(type == kUpright ? kUprightSheet : kLowSheet);
+    m_sheet = loadPixmap(type == Posture::Upright ? kUprightSheet : kLowSheet);
     // Keep the feet on the same line when the sprite changes height.
     if (hadAnimation)
         m_position.setY(m_position.y() + oldHeight - m_sheet.height());
 
-    m_animation = new Animation(m_sheet, m_sheet.width() / kFramesPerSheet, kTicksPerFrame, this);
-    m_frame = m_animation->play();
-    m_animation->setFrame(m_animation->currentFrame - 1);
+    m_animation = Animation::started(m_sheet, m_sheet.width() / kFramesPerSheet, kTicksPerFrame,
+                                     this, &m_frame);
 
     m_posture = type;
     updateCrashBox(m_posture);
@@ -103,9 +102,9 @@ void GameCharacter::updateCrashBox(int type) {
     const double y = m_position.y();
     const int w = m_frame.width();
     const int h = m_frame.height();
-    if (type == kUpright)
+    if (type == Posture::Upright)
         m_crashBox->setRects(uprightRects(x, y, w, h));
-    else if (type == kLow)
+    else if (type == Posture::Low)
         m_crashBox->setRects(lowRects(x, y, w, h));
 }
 

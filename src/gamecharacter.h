@@ -16,6 +16,9 @@ class ScoreBoard;
 class GameCharacter : public QObject {
     Q_OBJECT
 public:
+    // Home is this fraction of the window width from the left edge.
+    static constexpr double kHomeRatio = 0.3;
+
     explicit GameCharacter(EnvironmentSystem* environment, QObject* parent = nullptr);
     ~GameCharacter() override;
 

@@ -6,7 +6,7 @@
 #include "pixmaps.h"
 
 namespace {
-const char* const kStripPath = ":/images/numbers.png";
+const QString kStripPath = QStringLiteral(":/images/numbers.png");
 constexpr int kDigitCells = 10;
 constexpr int kBase = 10;
 constexpr int kMinDigit = 0;
@@ -19,7 +19,7 @@ GameNumber::GameNumber(int digit, QObject* parent) : QObject(parent) {
 
 void GameNumber::setDigit(int digit) {
     m_digit = (digit < kMinDigit || digit > kMaxDigit) ? 0 : digit;
-    const QPixmap strip = loadPixmap(QString::fromLatin1(kStripPath));
+    const QPixmap strip = loadPixmap(kStripPath);
     const int cellWidth = strip.width() / kDigitCells;
     m_image = strip.copy(QRect(m_digit * cellWidth, 0, cellWidth, strip.height()));
 }

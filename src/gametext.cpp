@@ -10,7 +10,7 @@ constexpr int kFadeStep = 5;
 constexpr int kEndBelow = 6;
 constexpr int kHoldStepsPerUnit = 4;
 constexpr int kFontSize = 25;
-const char* const kFontFamily = "黑体";
+const QString kFontFamily = QStringLiteral("黑体");
 constexpr int kTextFlags = Qt::AlignHCenter | Qt::AlignVCenter | Qt::TextWordWrap;
 } // namespace
 
@@ -38,7 +38,7 @@ void GameText::display(QPainter& painter) {
         m_color.setAlpha(alpha - kFadeStep);
     }
 
-    painter.setFont(QFont(QString::fromUtf8(kFontFamily), kFontSize));
+    painter.setFont(QFont(kFontFamily, kFontSize));
     painter.setPen(m_color);
     painter.drawText(m_rect, kTextFlags, m_text);
 }

@@ -2,6 +2,7 @@
 
 #include "animation.h"
 #include "crashbox.h"
+#include "palette.h"
 #include "pixmaps.h"
 #include "progressbar.h"
 
@@ -12,15 +13,10 @@ namespace {
 const QString kHealthySheetPath = QStringLiteral(":/images/ufo.png");
 const QString kDamagedSheetPath = QStringLiteral(":/images/ufo_unhealthy.png");
 
-constexpr int kTypeHealthy = 1;
-constexpr int kTypeDamaged = 2;
-constexpr int kTypeExploding = 3;
-
 constexpr int kDamagedFrames = 4;
 constexpr int kDamagedTicksPerFrame = 2;
 constexpr int kExplosionFrames = 5;
 
-constexpr int kFullHealth = 1000;
 constexpr int kDamagedHealth = 400;
 
 constexpr double kBarWidth = 1000.0;
@@ -28,16 +24,15 @@ constexpr double kBarHeight = 30.0;
 constexpr double kBarBorderWidth = 4.0;
 const QColor kBarFill(253, 145, 67);
 const QColor kBarFillDamaged(253, 92, 67);
-const QColor kBarBorder(40, 40, 40);
 } // namespace
 
 Monster::Monster(QObject* parent) : QObject(parent) {
     m_sheet = loadPixmap(kHealthySheetPath);
     startAnimation(m_sheet.width(), 1);
-    m_type = kTypeHealthy;
+    m_type = kHealthyLook;
     m_healthBar = new ProgressBar(kBarWidth, kBarHeight, QPointF(0, 0), kBarBorderWidth, this);
     m_healthBar->setFillColor(kBarFill);
-    m_healthBar->setBorderColor(kBarBorder);
+    m_healthBar->setBorderColor(kInkColor);
     m_crashBox = new CrashBox(this);
     updateCrashBox(m_type);
 }
@@ -47,13 +42,11 @@ bool Monster::isHealthy() const {
 }
 
 void Monster::startAnimation(double frameWidth, int ticksPerFrame) {
-    m_animation = new Animation(m_sheet, frameWidth, ticksPerFrame, this);
-    m_frame = m_animation->play();
-    m_animation->setFrame(m_animation->currentFrame - 1);
+    m_animation = Animation::started(m_sheet, frameWidth, ticksPerFrame, this, &m_frame);
 }
 
 void Monster::setType(int type) {
-    if (type != kTypeHealthy && type != kTypeDamaged)
+    if (type != kHealthyLook && type != kDamagedLook)
         return;
     const bool hadAnimation = m_animation != nullptr;
     double oldHeight = 0.0;
@@ -62,11 +55,11 @@ void Monster::setType(int type) {
         delete m_animation;
         m_animation = nullptr;
     }
-    m_sheet = loadPixmap(type == kTypeHealthy ? kHealthySheetPath : kDamagedSheetPath);
+    m_sheet = loadPixmap(type == kHealthyLook ? kHealthySheetPath : kDamagedSheetPath);
     // Keep the bottom edge of the saucer where it was.
     if (hadAnimation)
         m_pos.ry() += oldHeight - m_sheet.height();
-    if (type == kTypeHealthy)
+    if (type == kHealthyLook)
         startAnimation(m_sheet.width(), 1);
     else
         startAnimation(m_sheet.width() / kDamagedFrames, kDamagedTicksPerFrame);
@@ -75,7 +68,7 @@ void Monster::setType(int type) {
 }
 
 void Monster::explode(const QPixmap& sheet) {
-    m_type = kTypeExploding;
+    m_type = kExplodingLook;
     delete m_animation;
     m_sheet = sheet;
     // The explosion hangs from the saucer's top-left corner; the box stays frozen.
@@ -89,7 +82,7 @@ void Monster::updateBar() {
 }
 
 void Monster::updateCrashBox(int type) {
-    if (type != kTypeHealthy && type != kTypeDamaged)
+    if (type != kHealthyLook && type != kDamagedLook)
         return;
     // Only the lower two thirds of the saucer can be hit.
     const int w = m_frame.width();

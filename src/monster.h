@@ -15,6 +15,12 @@ class ProgressBar;
 class Monster : public QObject {
     Q_OBJECT
 public:
+    // Its looks (the type), and the health a fresh saucer starts with.
+    static constexpr int kHealthyLook = 1;
+    static constexpr int kDamagedLook = 2;
+    static constexpr int kExplodingLook = 3;
+    static constexpr int kFullHealth = 1000;
+
     explicit Monster(QObject* parent = nullptr);
 
     void setType(int type);
@@ -60,7 +66,7 @@ private:
     CrashBox* m_crashBox = nullptr;
     QPointF m_pos;
     double m_vy = 2.0;
-    int m_health = 1000;
+    int m_health = kFullHealth;
     bool m_entering = true;
     int m_type = 1;
 };

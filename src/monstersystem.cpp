@@ -7,6 +7,7 @@
 #include "deadeye.h"
 #include "environmentsystem.h"
 #include "gamecharacter.h"
+#include "gameids.h"
 #include "monster.h"
 #include "obstacle.h"
 #include "pixmaps.h"
@@ -31,19 +32,11 @@ constexpr int kInitialStartScore = 4;
 constexpr int kStartScore = 20;
 constexpr int kCrashIntervalMs = 30;
 
-constexpr int kStateWaiting = 0;
-constexpr int kStateApproach = 1;
-constexpr int kStateFighting = 2;
-constexpr int kStateBeaten = 3;
-constexpr int kStateAway = 4;
-
 constexpr int kApproachSteps = 100;
 constexpr double kApproachDivisor = 2500.0;
 constexpr int kFightingSteps = 400;
 constexpr int kAwaySteps = 600;
 
-constexpr int kDamagedLook = 2;
-constexpr int kFullHealth = 1000;
 constexpr int kWinBonus = 5000;
 constexpr int kHitScore = 40;
 
@@ -128,7 +121,7 @@ void MonsterSystem::reset() {
     m_monster = nullptr;
     clearProjectiles();
     m_rainCount = 0;
-    m_state = kStateWaiting;
+    m_state = BossState::Waiting;
 }
 
 int MonsterSystem::screenWidth() const {
@@ -151,23 +144,23 @@ void MonsterSystem::clearProjectiles() {
 
 void MonsterSystem::updateState() {
     switch (m_state) {
-    case kStateWaiting:
+    case BossState::Waiting:
         if (m_startScore <= m_scoreBoard->score()) {
-            m_state = kStateApproach;
+            m_state = BossState::Approach;
             m_counter = 0;
         }
         break;
-    case kStateApproach:
+    case BossState::Approach:
         if (m_counter > kApproachSteps)
             spawnMonster();
         break;
-    case kStateFighting:
+    case BossState::Fighting:
         if (!m_monster)
             return;
         m_counter += 1;
         if (m_counter > kFightingSteps) {
             launchFan();
-            m_state = kStateAway;
+            m_state = BossState::Away;
             m_counter = 0;
             m_rainCount = 0;
             m_monster->setEntering(true);
@@ -175,10 +168,10 @@ void MonsterSystem::updateState() {
         if (m_monster->health() <= 0)
             win();
         break;
-    case kStateAway:
+    case BossState::Away:
         m_counter += 1;
         if (m_counter > kAwaySteps) {
-            m_state = kStateFighting;
+            m_state = BossState::Fighting;
             m_counter = 0;
         }
         break;
@@ -188,7 +181,7 @@ void MonsterSystem::updateState() {
 }
 
 void MonsterSystem::spawnMonster() {
-    m_state = kStateFighting;
+    m_state = BossState::Fighting;
     m_counter = 0;
     m_monster = new Monster(this);
     m_monster->setEntering(true);
@@ -197,7 +190,7 @@ void MonsterSystem::spawnMonster() {
 }
 
 void MonsterSystem::win() {
-    m_state = kStateBeaten;
+    m_state = BossState::Beaten;
     m_counter = 0;
     if (m_monster)
         m_monster->explode(m_explosionImage);
@@ -210,8 +203,8 @@ void MonsterSystem::updateAttack() {
     if (!m_monster)
         return;
     const int health = m_monster->health();
-    const int lost = kFullHealth - health;
-    if (m_state == kStateFighting) {
+    const int lost = Monster::kFullHealth - health;
+    if (m_state == BossState::Fighting) {
         int interval = kIntervalLowest;
         if (health > kHealth750)
             interval = kIntervalAbove750;
@@ -222,28 +215,26 @@ void MonsterSystem::updateAttack() {
         if (m_counter % interval != 0 || lost <= kRingMinLost)
             return;
         launchRing(lost > kRingMaxLost ? kMaxWaves : lost / kRingLostPerWave);
-    } else if (m_state == kStateAway) {
+    } else if (m_state == BossState::Away) {
         const bool aboveWindow = m_monster->frameHeight() + m_monster->pos().y() < 0;
         if (!m_monster->isHealthy() && aboveWindow && m_rainCount <= 0)
             launchRain(lost > kRainMaxLost ? kMaxWaves : lost / kRainLostPerWave);
     }
 }
 
-void MonsterSystem::arm(Head* head) {
-    head->setCharacter(m_character);
-    head->setBulletSystem(m_bulletSystem);
-    head->setScoreBoard(m_scoreBoard);
+void MonsterSystem::wireProjectile(Obstacle* projectile) {
+    projectile->wire(m_character, m_bulletSystem, m_scoreBoard);
     if (m_character)
-        connect(head, &Obstacle::crashed, m_character, &GameCharacter::die);
+        connect(projectile, &Obstacle::crashed, m_character, &GameCharacter::die);
+}
+
+void MonsterSystem::arm(Head* head) {
+    wireProjectile(head);
     m_heads.append(head);
 }
 
 void MonsterSystem::arm(Ball* ball) {
-    ball->setCharacter(m_character);
-    ball->setBulletSystem(m_bulletSystem);
-    ball->setScoreBoard(m_scoreBoard);
-    if (m_character)
-        connect(ball, &Obstacle::crashed, m_character, &GameCharacter::die);
+    wireProjectile(ball);
     m_balls.append(ball);
 }
 
@@ -310,7 +301,7 @@ void MonsterSystem::launchHead() {
 }
 
 void MonsterSystem::checkCrash() {
-    if (!m_monster || m_monster->isEntering() || m_state == kStateBeaten || !m_bulletSystem)
+    if (!m_monster || m_monster->isEntering() || m_state == BossState::Beaten || !m_bulletSystem)
         return;
     // A snapshot, so bullets retired meanwhile cannot disturb the loop. Bullets that
     // already hit something are tested again on purpose.
@@ -325,14 +316,14 @@ void MonsterSystem::checkCrash() {
 }
 
 void MonsterSystem::updateBar() {
-    if (m_state == kStateFighting && m_monster)
+    if (m_state == BossState::Fighting && m_monster)
         m_monster->updateBar();
 }
 
 void MonsterSystem::updatePosition() {
     if (!m_monster)
         return;
-    if (m_state == kStateFighting) {
+    if (m_state == BossState::Fighting) {
         const int width = screenWidth();
         ProgressBar* bar = m_monster->healthBar();
         bar->setWidth(width / 3);
@@ -354,7 +345,7 @@ void MonsterSystem::updatePosition() {
         stepHeads();
         removeLostBalls();
         stepBalls();
-    } else if (m_state == kStateAway) {
+    } else if (m_state == BossState::Away) {
         QPointF p = m_monster->pos();
         removeLostHeads();
         stepHeads();
@@ -427,28 +418,20 @@ void MonsterSystem::removeLostBalls() {
 void MonsterSystem::updateAnimation() {
     if (!m_monster)
         return;
-    if (m_state == kStateFighting || m_state == kStateAway) {
-        if (!m_monster->isHealthy() && m_monster->type() != kDamagedLook)
-            m_monster->setType(kDamagedLook);
+    if (m_state == BossState::Fighting || m_state == BossState::Away) {
+        if (!m_monster->isHealthy() && m_monster->type() != Monster::kDamagedLook)
+            m_monster->setType(Monster::kDamagedLook);
         m_monster->setFrame(m_monster->animation()->play());
-    } else if (m_state != kStateBeaten) {
+    } else if (m_state != BossState::Beaten) {
         return;
     }
 
-    for (Head* head : std::as_const(m_heads)) {
-        if (head->exploding)
-            head->frame = head->explosion->play();
-        else if (head->animation)
-            head->frame = head->animation->play();
-    }
-    for (Ball* ball : std::as_const(m_balls)) {
-        if (ball->exploding)
-            ball->frame = ball->explosion->play();
-        else if (ball->animation)
-            ball->frame = ball->animation->play();
-    }
+    for (Head* head : std::as_const(m_heads))
+        head->advanceFrame();
+    for (Ball* ball : std::as_const(m_balls))
+        ball->advanceFrame();
     // The beaten saucer's explosion keeps cycling until the next reset.
-    if (m_state == kStateBeaten)
+    if (m_state == BossState::Beaten)
         m_monster->setFrame(m_monster->animation()->play());
 }
 
@@ -491,18 +474,18 @@ void MonsterSystem::paintProjectilesAndMonster(QPainter& painter, bool skipFinis
 
 void MonsterSystem::paint(QPainter& painter) {
     switch (m_state) {
-    case kStateApproach:
+    case BossState::Approach:
         paintApproach(painter);
         break;
-    case kStateFighting:
+    case BossState::Fighting:
         paintProjectilesAndMonster(painter, true);
         if (m_monster && !m_monster->isEntering())
             m_monster->healthBar()->paint(painter);
         // The projectiles and the saucer are drawn once more, over the health bar.
         paintProjectilesAndMonster(painter, false);
         break;
-    case kStateBeaten:
-    case kStateAway:
+    case BossState::Beaten:
+    case BossState::Away:
         paintProjectilesAndMonster(painter, false);
         break;
     default:

@@ -13,6 +13,7 @@ class EnvironmentSystem;
 class GameCharacter;
 class Head;
 class Monster;
+class Obstacle;
 class QPainter;
 class QTimer;
 class ScoreBoard;
@@ -62,6 +63,7 @@ private:
     QPointF monsterCenter() const;
     int screenWidth() const;
     int screenHeight() const;
+    void wireProjectile(Obstacle* projectile);
     void arm(Head* head);
     void arm(Ball* ball);
     void removeLostHeads();

@@ -159,12 +159,23 @@ void Obstacle::explosionFinished() {
         m_sheet = remains;
         // Keep the bottom edge where it was.
         m_pos.ry() += oldHeight - remains.height();
-        animation = new Animation(remains, remains.width(), 1, this);
-        frame = animation->play();
-        animation->setFrame(animation->currentFrame - 1);
+        animation = Animation::started(remains, remains.width(), 1, this, &frame);
     }
     if (m_crashBox)
         m_crashBox->clear();
+}
+
+void Obstacle::wire(GameCharacter* character, BulletSystem* bulletSystem, ScoreBoard* scoreBoard) {
+    m_character = character;
+    m_bulletSystem = bulletSystem;
+    m_scoreBoard = scoreBoard;
+}
+
+void Obstacle::advanceFrame() {
+    if (exploding)
+        frame = explosion->play();
+    else if (animation)
+        frame = animation->play();
 }
 
 Cacti::Cacti(QObject* parent) : Obstacle(parent) {
@@ -186,9 +197,8 @@ Bird::Bird(QObject* parent) : Obstacle(parent) {
     m_sheet = loadPixmap(kBirdPath);
     m_type = kTypeBird;
     m_height = m_sheet.height();
-    animation = new Animation(m_sheet, m_sheet.width() / kBirdFrames, kBirdTicksPerFrame, this);
-    frame = animation->play();
-    animation->setFrame(animation->currentFrame - 1);
+    animation = Animation::started(m_sheet, m_sheet.width() / kBirdFrames, kBirdTicksPerFrame, this,
+                                   &frame);
     m_crashBox = new CrashBox(this);
     updateCrashBox();
 }
@@ -218,9 +228,7 @@ Head::Head(const QPixmap& sheet, QObject* parent) : Obstacle(parent) {
     m_type = kTypeHead;
     m_height = sheet.height();
     m_lockDistance = kHeadLockDistance;
-    animation = new Animation(sheet, kHeadFrameWidth, 1, this);
-    frame = animation->play();
-    animation->setFrame(animation->currentFrame - 1);
+    animation = Animation::started(sheet, kHeadFrameWidth, 1, this, &frame);
     m_crashBox = new CrashBox(this);
     updateCrashBox();
 }
@@ -263,9 +271,7 @@ Ball::Ball(const QPixmap& image, int delay, QObject* parent) : Obstacle(parent),
     m_sheet = image;
     m_type = kTypeBall;
     m_height = image.height();
-    animation = new Animation(image, image.width(), 1, this);
-    frame = animation->play();
-    animation->setFrame(animation->currentFrame - 1);
+    animation = Animation::started(image, image.width(), 1, this, &frame);
     m_crashBox = new CrashBox(this);
     updateCrashBox();
 }

@@ -43,6 +43,10 @@ public:
     void setCharacter(GameCharacter* character) { m_character = character; }
     void setBulletSystem(BulletSystem* bulletSystem) { m_bulletSystem = bulletSystem; }
     void setScoreBoard(ScoreBoard* scoreBoard) { m_scoreBoard = scoreBoard; }
+    // What a new obstacle tests itself against and credits when destroyed.
+    void wire(GameCharacter* character, BulletSystem* bulletSystem, ScoreBoard* scoreBoard);
+    // The next frame: the explosion's while exploding, else the animation's.
+    void advanceFrame();
     CrashBox* crashBox() const { return m_crashBox; }
 
 signals:

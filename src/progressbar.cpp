@@ -5,9 +5,8 @@
 #include <QPen>
 
 namespace {
-constexpr double kEmpty = 0.0;
-constexpr double kFull = 1.0;
-constexpr double kHalf = 0.5;
+constexpr double kPanelBorderWidth = 3.0;
+const QColor kPanelGrey(80, 80, 80);
 const QColor kDefaultFill(0, 0, 0);
 } // namespace
 
@@ -17,14 +16,14 @@ ProgressBar::ProgressBar(double width, double height, const QPointF& position, d
       m_position(position), m_borderWidth(borderWidth) {}
 
 void ProgressBar::setProgress(double value) {
-    if (value < kEmpty) {
-        m_progress = kEmpty;
+    if (value < 0.0) {
+        m_progress = 0.0;
         return;
     }
-    if (value >= kFull) {
+    if (value >= 1.0) {
         // Every full value is announced, not just the first one.
         emit complete();
-        m_progress = kFull;
+        m_progress = 1.0;
         return;
     }
     m_progress = value;
@@ -57,13 +56,13 @@ void ProgressBar::centerIn(const QRect& rect) {
 
 void ProgressBar::placeBelowCenter(const QRect& rect) {
     const QPoint center = rect.center();
-    m_rect.moveTopLeft(QPointF(center.x() - m_rect.width() * kHalf, center.y()));
+    m_rect.moveTopLeft(QPointF(center.x() - m_rect.width() * 0.5, center.y()));
     m_position = m_rect.topLeft();
 }
 
 QRectF ProgressBar::fillRect() const {
     // The outline straddles rect's edge, so the fill starts half a pen inside.
-    return QRectF(m_position.x() + kHalf * m_borderWidth, m_position.y() + kHalf * m_borderWidth,
+    return QRectF(m_position.x() + 0.5 * m_borderWidth, m_position.y() + 0.5 * m_borderWidth,
                   (m_rect.width() - m_borderWidth) * m_progress, m_rect.height() - m_borderWidth);
 }
 
@@ -82,4 +81,15 @@ void ProgressBar::paint(QPainter& painter) const {
 
     painter.setBrush(savedBrush);
     painter.setPen(savedPen);
+}
+
+ProgressBar* ProgressBar::panelBar(double width, double height, int type, QObject* parent) {
+    auto* bar = new ProgressBar(width, height, QPointF(0, 0), kPanelBorderWidth, parent);
+    bar->type = type;
+    return bar;
+}
+
+void ProgressBar::setGrey() {
+    m_fillColor = kPanelGrey;
+    m_borderColor = kPanelGrey;
 }

@@ -15,8 +15,11 @@ public:
     ProgressBar(double width, double height, const QPointF& position, double borderWidth,
                 QObject* parent = nullptr);
 
-    // Written by the owners right after construction to tell the bars apart:
-    // 1 loading, 2 magazine, 3 DeadEye, 4 skill. Nothing depends on it.
+    // A bar of the status panel: a 3 px outline, tagged with its BarType.
+    static ProgressBar* panelBar(double width, double height, int type, QObject* parent);
+
+    // Written by the owners right after construction to tell the bars apart
+    // (BarType). Nothing depends on it.
     int type = 0;
 
     void setProgress(double value);
@@ -28,6 +31,8 @@ public:
     QColor fillColor() const { return m_fillColor; }
     void setBorderWidth(double width) { m_borderWidth = width; }
     double borderWidth() const { return m_borderWidth; }
+    // The status panel's grey, fill and outline alike.
+    void setGrey();
 
     void setRect(const QRectF& rect);
     QRectF rect() const { return m_rect; }

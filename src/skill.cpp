@@ -2,6 +2,7 @@
 
 #include "environmentsystem.h"
 #include "gamecharacter.h"
+#include "gameids.h"
 #include "progressbar.h"
 
 #include <QColor>
@@ -10,30 +11,20 @@
 namespace {
 constexpr double kBarWidth = 200.0;
 constexpr double kBarHeight = 20.0;
-constexpr double kBarBorderWidth = 3.0;
-constexpr int kBarType = 4;
-const QColor kBarColor(80, 80, 80);
 
 // Both clocks count in tenths per scene tick.
 constexpr double kClockStep = 0.1;
 
 constexpr int kRushType = 1;
-constexpr int kLowPosture = 2;
-constexpr int kUprightPosture = 1;
-constexpr double kRushSpeedFactor = 2.0;
 constexpr double kRushEndSpeedFactor = 0.5;
-constexpr double kHomeFraction = 0.3;
 } // namespace
 
 Skill::Skill(GameCharacter* character, EnvironmentSystem* environment, double duration,
              double cooldown, QObject* parent)
-    : QObject(parent),
-      m_bar(new ProgressBar(kBarWidth, kBarHeight, QPointF(0, 0), kBarBorderWidth, this)),
+    : QObject(parent), m_bar(ProgressBar::panelBar(kBarWidth, kBarHeight, BarType::Skill, this)),
       m_cooldown(cooldown), m_duration(duration), m_character(character),
       m_environment(environment) {
-    m_bar->type = kBarType;
-    m_bar->setFillColor(kBarColor);
-    m_bar->setBorderColor(kBarColor);
+    m_bar->setGrey();
 }
 
 void Skill::update() {
@@ -83,17 +74,17 @@ void Rush::start() {
     m_character->autoMove = true;
     m_character->targetX = m_environment->screenRect().width() / 2 - 0.5 * m_character->width();
     m_character->setInvincible(true);
-    m_environment->setSpeed(kRushSpeedFactor * m_environment->speed());
-    m_character->setPosture(kLowPosture);
+    m_environment->setSpeed(Rush::kSpeedFactor * m_environment->speed());
+    m_character->setPosture(Posture::Low);
 }
 
 void Rush::stop() {
     m_character->keepInvincible = false;
     m_character->autoMove = true;
-    m_character->targetX = kHomeFraction * m_environment->screenRect().width();
+    m_character->targetX = GameCharacter::kHomeRatio * m_environment->screenRect().width();
     m_environment->setSpeed(kRushEndSpeedFactor * m_environment->speed());
     m_active = false;
-    m_character->setPosture(kUprightPosture);
+    m_character->setPosture(Posture::Upright);
     m_character->setInvincible(false);
     m_elapsed = 0.0;
 }

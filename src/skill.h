@@ -48,8 +48,14 @@ protected:
 class Rush : public Skill {
     Q_OBJECT
 public:
-    Rush(GameCharacter* character, EnvironmentSystem* environment, double duration,
-         double cooldown, QObject* parent = nullptr);
+    // 3 s of dash and 30 s of recharge, counted in tenths per scene tick.
+    static constexpr double kDuration = 15.0;
+    static constexpr double kCooldown = 150.0;
+    // The world scrolls this much faster while the dash runs.
+    static constexpr double kSpeedFactor = 2.0;
+
+    Rush(GameCharacter* character, EnvironmentSystem* environment, double duration, double cooldown,
+         QObject* parent = nullptr);
 
     void start() override;
     void stop() override;

@@ -2,6 +2,7 @@
 
 #include "bulletsystem.h"
 #include "deadeye.h"
+#include "palette.h"
 #include "progressbar.h"
 #include "skill.h"
 
@@ -29,7 +30,6 @@ constexpr double kBarSpacing = 0.06;
 // Each label sits in a box this wide directly left of its bar.
 constexpr double kLabelWidth = 0.08;
 
-const QColor kInkColor(40, 40, 40);
 constexpr int kPanelPenWidth = 3;
 constexpr int kLabelPointSize = 20;
 constexpr int kLabelMargin = 6;

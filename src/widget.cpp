@@ -14,6 +14,7 @@
 #include "ground.h"
 #include "monstersystem.h"
 #include "obstacle.h"
+#include "palette.h"
 #include "pixmaps.h"
 #include "progressbar.h"
 #include "savedfile.h"
@@ -46,7 +47,6 @@ constexpr int kInitialWidth = 800;
 constexpr int kInitialHeight = 600;
 
 // Character and input.
-constexpr double kCharacterHomeRatio = 0.3;
 constexpr double kCharacterFootDepth = 10.0;
 constexpr double kLoadingBarLift = 3.0;
 constexpr double kJumpSpeed = -30.0;
@@ -55,6 +55,8 @@ constexpr double kSideSpeed = 6.0;
 constexpr double kDeadEyeFactor = 0.1;
 constexpr double kMinDeadEyeEnergy = 1.0;
 constexpr QPointF kMouseAway(-100.0, -100.0);
+// The banked currency is shown with this many digits.
+constexpr int kEssenceDigits = 7;
 
 // Loading bar.
 constexpr double kLoadingBarWidth = 400.0;
@@ -70,15 +72,32 @@ constexpr double kCactusGap = 300.0;
 constexpr double kCactusFootDepth = 10.0;
 constexpr double kBirdGapAfterCactus = 2.5;
 constexpr double kBirdGapAfterBird = 5.0;
+// Each spawn draws a number from 1 to kSpawnDraw and skips at or below these.
+constexpr int kSpawnDraw = 10;
 constexpr int kCactusSkipAtMost = 3;
 constexpr int kBirdSkipAtMost = 6;
 constexpr double kBirdHighest = 400.0;
 constexpr double kBirdLowest = 140.0;
 
+// Saved files, by bare name in the working directory.
+const QString kScoreFileName = QStringLiteral("game_score.txt");
+const QString kFirstStartMarker = QStringLiteral("data_0");
+
+// Pictures of the screens.
+const QString kStartPicture = QStringLiteral(":/images/start.png");
+const QString kTeachPicture = QStringLiteral(":/images/teach.png");
+const QString kUpgradePicture = QStringLiteral(":/images/upgrade.png");
+const QString kQuitPicture = QStringLiteral(":/images/quit.png");
+const QString kPausePicture = QStringLiteral(":/images/pause.png");
+const QString kHomePicture = QStringLiteral(":/images/home.png");
+const QString kConfirmPicture = QStringLiteral(":/images/confirm.png");
+const QString kGuidePicture = QStringLiteral(":/images/guide.jpg");
+const QString kRestartPicture = QStringLiteral(":/images/restart.png");
+
 // Painting.
+const QString kTextFontFamily = QStringLiteral("黑体");
 const QColor kGroundPenColor(128, 128, 128);
 constexpr double kGroundPenWidth = 2.0;
-const QColor kInkColor(40, 40, 40);
 const QColor kLoadingFill(255, 233, 111);
 const QColor kWindowBackground(240, 240, 240);
 constexpr int kVeilMaxAlpha = 50;
@@ -87,7 +106,17 @@ constexpr double kTutorialCentreDivisor = 2.5;
 constexpr double kScoreRightRatio = 0.98;
 constexpr double kScoreTopRatio = 1.1;
 
-// Upgrades.
+// Upgrades: each run of four levels (q) adds these; the level within the run
+// (r) adds the step of each improvement already reached.
+constexpr int kBaseMaxEnergy = 20;
+constexpr int kMaxEnergyStep = 16;
+constexpr double kBaseRecovery = 0.2;
+constexpr double kRecoveryStep = 0.15;
+constexpr int kBaseCapacity = 5;
+constexpr int kCapacityStep = 3;
+constexpr int kBaseDamage = 5;
+constexpr int kDamageStep = 5;
+constexpr int kDamageFactor = 2;
 constexpr int kPricePerLevel = 50;
 constexpr int kMaxPrice = 1500;
 constexpr int kUpgradeFontSize = 20;
@@ -103,6 +132,12 @@ const char* const kStoryTexts[] = {
     "它低鸣，警示。\n绿光，在炮口闪烁。\n快跑！急奔！\n炮口旋转，锁定…\n但墨鲲从来都不止一只。",
     "逃亡，\n已经开始。",
 };
+
+// The bird list holds obstacles, as the other lists do, but a bird must take
+// its own step (which also drops it) and be painted where it was hit.
+Bird* asBird(Obstacle* obstacle) {
+    return static_cast<Bird*>(obstacle);
+}
 
 int drawInclusive(std::mt19937& engine, int low, int high) {
     return std::uniform_int_distribution<int>(low, high)(engine);
@@ -164,8 +199,8 @@ Widget::Widget(QWidget* parent) : QWidget(parent) {
     showMaximized();
 
     m_groundLine = frameGeometry().height();
-    m_scoreFile = QStringLiteral("game_score.txt");
-    const QFileInfo marker(QStringLiteral("data_0"));
+    m_scoreFile = kScoreFileName;
+    const QFileInfo marker(kFirstStartMarker);
     m_firstStart = !(marker.exists() && marker.isFile());
     showCursor(false);
     m_stage = Stage::Loading;
@@ -174,9 +209,9 @@ Widget::Widget(QWidget* parent) : QWidget(parent) {
     m_environment = new EnvironmentSystem(rect(), kBaseSpeed, this);
     m_character = new GameCharacter(m_environment, this);
     const double h = m_character->sheet().height();
-    m_character->setPosition(QPointF(kCharacterHomeRatio * width(), -h));
+    m_character->setPosition(QPointF(GameCharacter::kHomeRatio * width(), -h));
     m_character->setGroundY(-h);
-    m_rush = std::make_unique<Rush>(m_character, m_environment, 15.0, 150.0);
+    m_rush = std::make_unique<Rush>(m_character, m_environment, Rush::kDuration, Rush::kCooldown);
     m_deadEye = new DeadEye(this);
     m_character->setDeadEye(m_deadEye);
     m_bulletSystem = new BulletSystem(rect(), this);
@@ -188,7 +223,7 @@ Widget::Widget(QWidget* parent) : QWidget(parent) {
     m_monsterSystem = new MonsterSystem(m_scoreBoard, m_environment, m_bulletSystem, m_character,
                                         m_deadEye, this);
     connect(m_monsterSystem, &MonsterSystem::gameWin, this, &Widget::gameWin);
-    m_essenceDisplay = new NumberSet(7, readEssence(), this);
+    m_essenceDisplay = new NumberSet(kEssenceDigits, readEssence(), this);
 
     createTimers();
     m_animationTick = 0;
@@ -307,10 +342,8 @@ void Widget::gameQuit() {
 void Widget::checkHealth() {
     if (m_stage != Stage::Run && m_stage != Stage::Win)
         return;
-    if (m_character->health() <= 0.0) {
-        bankScore();
-        changeToStage(Stage::GameOver);
-    }
+    if (m_character->health() <= 0.0)
+        gameEnd();
 }
 
 void Widget::decreaseHealth(double amount) {
@@ -357,7 +390,7 @@ void Widget::enterLoading() {
     m_stage = Stage::Loading;
     auto bar = std::make_unique<ProgressBar>(kLoadingBarWidth, kLoadingBarHeight, QPointF(0, 0),
                                              kLoadingBarBorder);
-    bar->type = 1;
+    bar->type = BarType::Loading;
     bar->placeBelowCenter(rect());
     bar->setBorderColor(Qt::black);
     bar->setFillColor(kLoadingFill);
@@ -376,15 +409,15 @@ void Widget::enterMenu() {
     endInterruptedDash();
     m_rush->reset();
     clearButtons();
-    GameButton* start = addButton(":/images/start.png", ButtonId::Start);
+    GameButton* start = addButton(kStartPicture, ButtonId::Start);
     start->centerInLowerPart(rect());
     const QRectF startRect = start->rect();
-    GameButton* teach = addButton(":/images/teach.png", ButtonId::Teach);
+    GameButton* teach = addButton(kTeachPicture, ButtonId::Teach);
     teach->setPos(QPointF(startRect.x() + startRect.width(),
                           startRect.y() + startRect.height() - teach->image().height()));
-    GameButton* upgrade = addButton(":/images/upgrade.png", ButtonId::Upgrade);
+    GameButton* upgrade = addButton(kUpgradePicture, ButtonId::Upgrade);
     upgrade->setBottomRight(QPointF(startRect.x(), startRect.y() + startRect.height()));
-    GameButton* quit = addButton(":/images/quit.png", ButtonId::Quit);
+    GameButton* quit = addButton(kQuitPicture, ButtonId::Quit);
     quit->setBottomRight(QPointF(width() - 1, height() - 1));
 
     updateUpgrade();
@@ -434,7 +467,7 @@ void Widget::enterRun() {
         m_gameOver = false;
         m_rush->reset();
         clearButtons();
-        addButton(":/images/pause.png", ButtonId::Pause)
+        addButton(kPausePicture, ButtonId::Pause)
             ->setBottomRight(QPointF(width() - 1, height() - 1));
         explodeObstacles();
         m_statusBar->setVisible(true);
@@ -446,7 +479,7 @@ void Widget::enterRun() {
         m_stage = Stage::Run;
         m_paused = false;
         clearButtons();
-        addButton(":/images/pause.png", ButtonId::Pause)
+        addButton(kPausePicture, ButtonId::Pause)
             ->setBottomRight(QPointF(width() - 1, height() - 1));
         m_bulletSystem->setReloadPaused(false);
     }
@@ -458,9 +491,8 @@ void Widget::enterPause() {
     if (m_deadEye->isActive())
         stopDeadEye();
     clearButtons();
-    addButton(":/images/home.png", ButtonId::Home)
-        ->setBottomRight(QPointF(width() - 1, height() - 1));
-    addButton(":/images/start.png", ButtonId::Continue)->centerInLowerPart(rect());
+    addButton(kHomePicture, ButtonId::Home)->setBottomRight(QPointF(width() - 1, height() - 1));
+    addButton(kStartPicture, ButtonId::Continue)->centerInLowerPart(rect());
     m_bulletSystem->setReloadPaused(true);
 }
 
@@ -470,11 +502,7 @@ void Widget::enterGameOver() {
     m_gameOver = true;
     qDebug() << "end";
     endSlowMotion();
-    GameButton* restart = takeOverButton(ButtonId::Restart, ":/images/restart.png");
-    restart->setVisible(true);
-    restart->id = ButtonId::Restart;
-    restart->centerIn(rect());
-    m_buttons.append(restart);
+    takeOverButton(ButtonId::Restart, kRestartPicture)->centerIn(rect());
     m_bulletSystem->setReloadPaused(true);
 }
 
@@ -483,11 +511,7 @@ void Widget::enterWin() {
     // health check keeps running on this screen.
     m_stage = Stage::Win;
     endSlowMotion();
-    GameButton* restart = takeOverButton(ButtonId::Restart, ":/images/restart.png");
-    restart->setVisible(true);
-    restart->id = ButtonId::Restart;
-    restart->centerInLowerPart(rect());
-    m_buttons.append(restart);
+    takeOverButton(ButtonId::Restart, kRestartPicture)->centerInLowerPart(rect());
     m_bulletSystem->setReloadPaused(true);
 }
 
@@ -505,21 +529,17 @@ void Widget::enterStory() {
 
 void Widget::enterTutorial() {
     m_stage = Stage::Tutorial;
-    m_guideImage = loadPixmap(":/images/guide.jpg");
-    GameButton* start = takeOverButton(ButtonId::Start, ":/images/start.png");
-    start->setVisible(true);
-    start->centerInLowerPart(rect());
-    start->id = ButtonId::Start;
-    m_buttons.append(start);
-    if (SavedFile::write(QStringLiteral("data_0"), 1))
+    m_guideImage = loadPixmap(kGuidePicture);
+    takeOverButton(ButtonId::Start, kStartPicture)->centerInLowerPart(rect());
+    if (SavedFile::write(kFirstStartMarker, 1))
         m_firstStart = false;
 }
 
 void Widget::enterUpgradeScreen() {
     m_stage = Stage::Upgrade;
     clearButtons();
-    addButton(":/images/confirm.png", ButtonId::Confirm);
-    addButton(":/images/quit.png", ButtonId::Quit);
+    addButton(kConfirmPicture, ButtonId::Confirm);
+    addButton(kQuitPicture, ButtonId::Quit);
 }
 
 GameButton* Widget::addButton(const QString& picture, int id) {
@@ -530,23 +550,26 @@ GameButton* Widget::addButton(const QString& picture, int id) {
     return button;
 }
 
+// The new screen keeps the old one's button with this id, shown again and
+// moved to the end of the list, and hides every other; without one it gets a
+// new button with this picture.
 GameButton* Widget::takeOverButton(int id, const QString& picture) {
-    GameButton* result = new GameButton(loadPixmap(picture), QPointF(0, 0), this);
-    bool reused = false;
+    GameButton* kept = nullptr;
     for (int i = 0; i < m_buttons.size();) {
         GameButton* candidate = m_buttons.at(i);
-        if (!reused && candidate && candidate->id == id) {
-            m_buttons.removeAt(i);
-            delete result;
-            result = candidate;
-            reused = true;
+        if (!kept && candidate && candidate->id == id) {
+            kept = m_buttons.takeAt(i);
             continue;
         }
         if (candidate)
             candidate->setVisible(false);
         ++i;
     }
-    return result;
+    if (!kept)
+        return addButton(picture, id);
+    kept->setVisible(true);
+    m_buttons.append(kept);
+    return kept;
 }
 
 void Widget::clearButtons() {
@@ -558,7 +581,7 @@ void Widget::stopDeadEye() {
     if (!m_deadEye || !m_rush)
         return;
     m_deadEye->deactivate();
-    m_environment->setSpeed(m_rush->isActive() ? 2 * m_baseSpeed : m_baseSpeed);
+    m_environment->setSpeed(m_rush->isActive() ? Rush::kSpeedFactor * m_baseSpeed : m_baseSpeed);
 }
 
 // A run that ends while the right button is held would otherwise keep the
@@ -580,6 +603,34 @@ void Widget::explodeObstacles() {
         cactus->active = false;
         cactus->exploding = true;
     }
+}
+
+void Widget::updateUpgrade() {
+    // 64 bits: a hand-edited level may sit anywhere in the int range. The
+    // capacity then still fits an int; the damage is kept within the int the
+    // boss fight turns it into.
+    const qint64 level = m_character->level();
+    const qint64 q = (level - 1) / 4;
+    const qint64 r = (level - 1) % 4;
+    m_deadEye->maxEnergy = double(kMaxEnergyStep * q + kBaseMaxEnergy);
+    m_deadEye->recovery = q * kRecoveryStep + kBaseRecovery;
+    m_bulletSystem->setCapacity(int(kCapacityStep * q + kBaseCapacity));
+    const qint64 damage = (kDamageStep * q + kBaseDamage) * kDamageFactor;
+    m_bulletSystem->setDamage(double(std::clamp<qint64>(damage, INT_MIN, INT_MAX)));
+    if (r >= 1)
+        m_deadEye->maxEnergy += kMaxEnergyStep;
+    if (r >= 2)
+        m_bulletSystem->setCapacity(m_bulletSystem->capacity() + kCapacityStep);
+    if (r == 3)
+        m_deadEye->recovery += kRecoveryStep;
+}
+
+void Widget::characterUpgrade() {
+    const int level = m_character->level();
+    const qint64 rest = m_essenceDisplay->number() - upgradePrice(level);
+    m_essenceDisplay->setNumber(int(std::clamp<qint64>(rest, INT_MIN, INT_MAX)));
+    writeEssence(m_essenceDisplay->number());
+    m_character->levelUp();
 }
 
 // ---------------------------------------------------------------- input
@@ -699,17 +750,17 @@ void Widget::updateKeys() {
             m_character->setVy(m_character->vy() + kFastFallPush);
             m_character->setFastFall(true);
         }
-        if (m_character->posture() != 2)
-            m_character->setPosture(2);
-    } else if (m_rush && !m_rush->isActive() && m_character->posture() != 1) {
-        m_character->setPosture(1);
+        if (m_character->posture() != Posture::Low)
+            m_character->setPosture(Posture::Low);
+    } else if (m_rush && !m_rush->isActive() && m_character->posture() != Posture::Upright) {
+        m_character->setPosture(Posture::Upright);
     }
     if (m_keyLeft != m_keyRight && m_character->canMoveSideways())
         m_character->setVx(m_keyLeft ? -kSideSpeed : kSideSpeed);
     else
         m_character->setVx(0.0);
     if (m_keyEscape)
-        changeToStage(Stage::Pause);
+        gamePause();
     if (m_keySkill)
         m_rush->start();
 }
@@ -761,7 +812,7 @@ bool Widget::runButtonAction(GameButton* button) {
     const int id = button->id;
     if (m_stage == Stage::Run) {
         if (id == ButtonId::Pause)
-            changeToStage(Stage::Pause);
+            gamePause();
         return m_stage != stageBefore;
     }
     if (!m_mouseLeft)
@@ -769,40 +820,38 @@ bool Widget::runButtonAction(GameButton* button) {
     switch (m_stage) {
     case Stage::Menu:
         if (id == ButtonId::Start)
-            changeToStage(Stage::Run);
+            gameStart();
         else if (id == ButtonId::Quit)
             gameQuit();
         else if (id == ButtonId::Teach)
-            changeToStage(Stage::Tutorial);
+            gameTeach();
         else if (id == ButtonId::Upgrade)
-            changeToStage(Stage::Upgrade);
+            gameUpgrade();
         break;
     case Stage::Pause:
         if (id == ButtonId::Continue) {
-            changeToStage(Stage::Run);
+            gameContinue();
         } else if (id == ButtonId::Home) {
             bankScore();
             forgetDeathBeforePause();
-            changeToStage(Stage::Menu);
+            gameMenu();
         }
         break;
     case Stage::GameOver:
     case Stage::Win:
-        if (id == ButtonId::Restart && button->isVisible()) {
-            m_character->reset();
-            changeToStage(Stage::Menu);
-        }
+        if (id == ButtonId::Restart && button->isVisible())
+            gameRestart();
         break;
     case Stage::Tutorial:
         if (id == ButtonId::Start)
-            changeToStage(Stage::Menu);
+            gameMenu();
         break;
     case Stage::Upgrade:
         if (id == ButtonId::Quit) {
-            changeToStage(Stage::Menu);
+            gameMenu();
         } else if (id == ButtonId::Confirm && button->isVisible()) {
             characterUpgrade();
-            changeToStage(Stage::Menu);
+            gameMenu();
         }
         break;
     default:
@@ -825,16 +874,13 @@ void Widget::updateScene() {
     updatePosition();
     updateBars();
     updateBullets();
-    if (m_stage == Stage::Run || m_stage == Stage::Win) {
-        m_monsterSystem->updateState();
-        if (m_stage == Stage::Run)
-            m_monsterSystem->updateAttack();
-    }
+    updateMonsterState();
+    updateMonsterAttack();
     if (!m_paused && !m_gameOver) {
         checkHealth();
         updateMovement();
         updateAnimation();
-        m_rush->update();
+        updateSkill();
     }
     update();
 }
@@ -895,7 +941,7 @@ void Widget::updatePosition() {
                         bar.y() - h - kLoadingBarLift));
         }
     } else if (m_stage == Stage::Menu) {
-        m_character->setPosition(QPointF(kCharacterHomeRatio * width(), -h - 1));
+        m_character->setPosition(QPointF(GameCharacter::kHomeRatio * width(), -h - 1));
         m_character->setGroundY(-h);
     } else if (m_stage == Stage::Run) {
         m_character->setGroundY(-h + m_groundLine + kCharacterFootDepth);
@@ -930,7 +976,7 @@ void Widget::moveObstacles() {
         cactus->shift();
     // Birds are kept as obstacles but must take their own step, which also drops them.
     for (Obstacle* bird : std::as_const(m_birdList))
-        static_cast<Bird*>(bird)->shift();
+        asBird(bird)->shift();
 }
 
 void Widget::updateAnimation() {
@@ -967,15 +1013,12 @@ void Widget::updateAnimation() {
 }
 
 void Widget::animateObstacles() {
-    for (Obstacle* bird : std::as_const(m_birdList)) {
-        if (bird->exploding)
-            bird->frame = bird->explosion->play();
-        else if (bird->animation)
-            bird->frame = bird->animation->play();
-    }
+    for (Obstacle* bird : std::as_const(m_birdList))
+        bird->advanceFrame();
+    // A cactus has no animation of its own: its picture is its frame.
     for (Obstacle* cactus : std::as_const(m_cactusList)) {
         if (cactus->exploding)
-            cactus->frame = cactus->explosion->play();
+            cactus->advanceFrame();
         else
             cactus->frame = cactus->image();
     }
@@ -1037,12 +1080,10 @@ void Widget::spawnCactus() {
     if (!m_cactusList.isEmpty() && right - m_cactusList.last()->pos().x() < kCactusGap)
         return;
     std::mt19937 engine = freshEngine();
-    if (drawInclusive(engine, 1, 10) <= kCactusSkipAtMost)
+    if (drawInclusive(engine, 1, kSpawnDraw) <= kCactusSkipAtMost)
         return;
     auto* cactus = new Cacti(this);
-    cactus->setCharacter(m_character);
-    cactus->setBulletSystem(m_bulletSystem);
-    cactus->setScoreBoard(m_scoreBoard);
+    cactus->wire(m_character, m_bulletSystem, m_scoreBoard);
     cactus->setPos(QPointF(right, m_groundLine - cactus->height() + kCactusFootDepth));
     m_cactusList.append(cactus);
 }
@@ -1059,12 +1100,10 @@ void Widget::spawnBird() {
         right - m_birdList.last()->pos().x() < kBirdGapAfterBird * characterWidth)
         return;
     std::mt19937 engine = freshEngine();
-    if (drawInclusive(engine, 1, 10) <= kBirdSkipAtMost)
+    if (drawInclusive(engine, 1, kSpawnDraw) <= kBirdSkipAtMost)
         return;
     auto* bird = new Bird(this);
-    bird->setCharacter(m_character);
-    bird->setBulletSystem(m_bulletSystem);
-    bird->setScoreBoard(m_scoreBoard);
+    bird->wire(m_character, m_bulletSystem, m_scoreBoard);
     const double h = bird->height();
     const int low = int(m_groundLine - h - kBirdHighest);
     const int high = int(m_groundLine - h - kBirdLowest);
@@ -1165,8 +1204,8 @@ void Widget::paintObstacles(QPainter& painter) {
         }
     }
     const double drift = m_environment->speed();
-    for (const Obstacle* obstacle : std::as_const(m_birdList)) {
-        const auto* bird = static_cast<const Bird*>(obstacle);
+    for (Obstacle* obstacle : std::as_const(m_birdList)) {
+        const Bird* bird = asBird(obstacle);
         const QPixmap& frame = bird->frame;
         if (bird->exploding) {
             const double frameWidth = bird->animation ? bird->animation->frameWidth : 0.0;
@@ -1202,7 +1241,7 @@ void Widget::paintCharacterAndGun(QPainter& painter) {
 }
 
 void Widget::paintRunningStage(QPainter& painter) {
-    const bool bossInFront = m_monsterSystem->state() == 1;
+    const bool bossInFront = m_monsterSystem->state() == BossState::Approach;
     if (!bossInFront)
         m_monsterSystem->paint(painter);
     paintVeil(painter);
@@ -1233,31 +1272,10 @@ void Widget::paintWin(QPainter& painter) {
     m_environment->paintEnd(painter);
 }
 
-// ---------------------------------------------------------------- upgrades
-
-void Widget::updateUpgrade() {
-    // 64 bits: a hand-edited level may sit anywhere in the int range. The
-    // capacity then still fits an int; the damage is kept within the int the
-    // boss fight turns it into.
-    const qint64 level = m_character->level();
-    const qint64 q = (level - 1) / 4;
-    const qint64 r = (level - 1) % 4;
-    m_deadEye->maxEnergy = double(16 * q + 20);
-    m_deadEye->recovery = q * 0.15 + 0.2;
-    m_bulletSystem->setCapacity(int(3 * q + 5));
-    m_bulletSystem->setDamage(double(std::clamp<qint64>((5 * q + 5) * 2, INT_MIN, INT_MAX)));
-    if (r >= 1)
-        m_deadEye->maxEnergy += 16;
-    if (r >= 2)
-        m_bulletSystem->setCapacity(m_bulletSystem->capacity() + 3);
-    if (r == 3)
-        m_deadEye->recovery += 0.15;
-}
-
 void Widget::paintMenuScore(QPainter& painter) {
     const int w = width();
     const int h = height();
-    painter.setFont(QFont(QStringLiteral("黑体"), kMenuFontSize));
+    painter.setFont(QFont(kTextFontFamily, kMenuFontSize));
     painter.setPen(kInkColor);
     painter.drawText(QRect(QPoint(0, 0), QPoint(w, h / 8)), Qt::AlignCenter | Qt::TextWordWrap,
                      QStringLiteral("能量精粹"));
@@ -1272,7 +1290,7 @@ void Widget::paintUpgrade(QPainter& painter) {
     const int level = m_character->level();
     const qint64 price = upgradePrice(level);
 
-    painter.setFont(QFont(QStringLiteral("黑体"), kUpgradeFontSize));
+    painter.setFont(QFont(kTextFontFamily, kUpgradeFontSize));
     painter.setPen(QPen(kInkColor, kPanelPenWidth));
     painter.setBrush(QBrush(kPanelFill));
     const QPointF digitsTopLeft = m_essenceDisplay->pos();
@@ -1308,12 +1326,4 @@ void Widget::paintUpgrade(QPainter& painter) {
             button->paint(painter);
         }
     }
-}
-
-void Widget::characterUpgrade() {
-    const int level = m_character->level();
-    const qint64 rest = m_essenceDisplay->number() - upgradePrice(level);
-    m_essenceDisplay->setNumber(int(std::clamp<qint64>(rest, INT_MIN, INT_MAX)));
-    writeEssence(m_essenceDisplay->number());
-    m_character->levelUp();
 }
