@@ -9,7 +9,6 @@
 #include <QFont>
 #include <QPainter>
 #include <QPen>
-#include <QStringList>
 
 namespace {
 // The panel spans these fractions of the window; its left edge is a fortieth of the width.
@@ -58,8 +57,7 @@ void StatusBar::paint(QPainter& painter) {
     painter.setFont(font);
     painter.setPen(kInkColor);
 
-    static const QStringList labels = {QStringLiteral("弹药量"), QStringLiteral("死亡之眼"),
-                                       QStringLiteral("技能")};
+    const QString labels[] = {tr("弹药量"), tr("死亡之眼"), tr("技能")};
     const double screenWidth = m_screenRect.width();
     const QList<ProgressBar*> panelBars = bars();
     for (int i = 0; i < panelBars.size(); ++i) {
@@ -71,7 +69,7 @@ void StatusBar::paint(QPainter& painter) {
         const QRect box(static_cast<int>(position.x() - kLabelWidth * screenWidth),
                         static_cast<int>(position.y()), static_cast<int>(kLabelWidth * screenWidth),
                         static_cast<int>(bar->height()));
-        painter.drawText(box, Qt::AlignCenter, labels.at(i));
+        painter.drawText(box, Qt::AlignCenter, labels[i]);
     }
 
     painter.setPen(oldPen);

@@ -1,0 +1,117 @@
+#include "launchoptions.h"
+
+#include "language.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+#include <cstdio>
+
+namespace {
+const char* const kProgramName = "brimtalon";
+
+QString dataDirProblem(const QString& path) {
+    const QFileInfo info(path);
+    if (info.exists() && !info.isDir())
+        return QStringLiteral("not a directory");
+    if (!QDir().mkpath(path))
+        return QStringLiteral("cannot be created");
+    if (!QFileInfo(path).isWritable())
+        return QStringLiteral("not writable");
+    if (!QDir::setCurrent(path))
+        return QStringLiteral("cannot be entered");
+    return QString();
+}
+} // namespace
+
+void LaunchOptions::describeApplication() {
+    QCoreApplication::setApplicationName(QString::fromLatin1(kProgramName));
+    QCoreApplication::setApplicationVersion(QStringLiteral(BRIMTALON_VERSION));
+}
+
+QStringList LaunchOptions::arguments(int argc, char* argv[]) {
+    QStringList list;
+    for (int i = 0; i < argc; ++i)
+        list.append(QString::fromLocal8Bit(argv[i]));
+    return list;
+}
+
+bool LaunchOptions::parse(const QStringList& arguments) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("A dinosaur runs, jumps and shoots its way past a flying saucer."));
+    // Not addHelpOption(): its --help-all needs process(), which exits on its own terms.
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Displays this help."));
+    const QCommandLineOption version = parser.addVersionOption();
+    const QCommandLineOption lang(
+        QStringLiteral("lang"),
+        QStringLiteral("Language of texts and pictures: zh or en (default: the system's)."),
+        QStringLiteral("zh|en"));
+    const QCommandLineOption dataDir(
+        QStringLiteral("data-dir"),
+        QStringLiteral("Folder of the saved files, created when missing (default: the working "
+                       "directory)."),
+        QStringLiteral("DIR"));
+    const QCommandLineOption mute(QStringLiteral("mute"), QStringLiteral("Start without sound."));
+    parser.addOptions({help, lang, dataDir, mute});
+
+    m_unknownOption = false;
+    if (!parser.parse(arguments)) {
+        m_unknownOption = !parser.unknownOptionNames().isEmpty();
+        return stop(parser.errorText(), UsageError);
+    }
+    if (parser.isSet(help)) {
+        // Before the application object exists Qt does not know the program's name.
+        return stop(parser.helpText().replace(QStringLiteral("<executable_name>"),
+                                              QString::fromLatin1(kProgramName)),
+                    0);
+    }
+    if (parser.isSet(version))
+        return stop(QStringLiteral("%1 %2\n").arg(QString::fromLatin1(kProgramName),
+                                                  QStringLiteral(BRIMTALON_VERSION)),
+                    0);
+    if (!parser.positionalArguments().isEmpty())
+        return stop(QStringLiteral("Unexpected argument '%1'.")
+                        .arg(parser.positionalArguments().constFirst()),
+                    UsageError);
+    m_language = parser.isSet(lang) ? parser.value(lang) : Language::forSystem();
+    if (!Language::isKnown(m_language))
+        return stop(QStringLiteral("Unknown language '%1': use zh or en.").arg(m_language),
+                    UsageError);
+    m_dataDir = parser.value(dataDir);
+    m_muted = parser.isSet(mute);
+    return true;
+}
+
+bool LaunchOptions::enterDataDir() {
+    if (m_dataDir.isEmpty())
+        return true;
+    const QString problem = dataDirProblem(m_dataDir);
+    if (problem.isEmpty())
+        return true;
+    return stop(QStringLiteral("Data folder '%1': %2.").arg(m_dataDir, problem), UsageError);
+}
+
+bool LaunchOptions::prepare(const QStringList& arguments) {
+    return parse(arguments) && enterDataDir();
+}
+
+int LaunchOptions::report() const {
+    if (m_exitCode == 0) {
+        std::fputs(m_message.toLocal8Bit().constData(), stdout);
+    } else {
+        const QString line =
+            QStringLiteral("%1: %2\n").arg(QString::fromLatin1(kProgramName), m_message);
+        std::fputs(line.toLocal8Bit().constData(), stderr);
+    }
+    return m_exitCode;
+}
+
+bool LaunchOptions::stop(const QString& message, int exitCode) {
+    m_message = message;
+    m_exitCode = exitCode;
+    return false;
+}
