@@ -10,9 +10,40 @@
 #include <cstdio>
 
 namespace {
-const char* const kProgramName = "brimtalon";
+constexpr QLatin1String kProgramName{"brimtalon"};
+constexpr QLatin1String kHelpOption{"help"};
+constexpr QLatin1String kVersionOption{"version"};
+constexpr QLatin1String kLangOption{"lang"};
+constexpr QLatin1String kDataDirOption{"data-dir"};
+constexpr QLatin1String kMuteOption{"mute"};
 
-QString dataDirProblem(const QString& path) {
+void addOptions(QCommandLineParser& parser) {
+    parser.setApplicationDescription(
+        QStringLiteral("A dinosaur runs, jumps and shoots its way past a flying saucer."));
+    // Not addHelpOption(): its --help-all needs process(), which exits on its own terms.
+    parser.addOption(QCommandLineOption({QStringLiteral("h"), kHelpOption},
+                                        QStringLiteral("Displays this help.")));
+    parser.addVersionOption();
+    parser.addOption(QCommandLineOption(
+        kLangOption,
+        QStringLiteral("Language of texts and pictures: zh or en (default: the system's)."),
+        QStringLiteral("zh|en")));
+    parser.addOption(QCommandLineOption(
+        kDataDirOption,
+        QStringLiteral("Folder of the saved files, created when missing (default: the working "
+                       "directory)."),
+        QStringLiteral("DIR")));
+    parser.addOption(QCommandLineOption(kMuteOption, QStringLiteral("Start without sound.")));
+}
+
+QString helpText(const QCommandLineParser& parser) {
+    // Before the application object exists Qt does not know the program's name.
+    return parser.helpText().replace(QStringLiteral("<executable_name>"), kProgramName);
+}
+
+// Creates `path` when missing and makes it the working directory; returns
+// why it cannot, or nothing.
+QString enterFolder(const QString& path) {
     const QFileInfo info(path);
     if (info.exists() && !info.isDir())
         return QStringLiteral("not a directory");
@@ -27,7 +58,7 @@ QString dataDirProblem(const QString& path) {
 } // namespace
 
 void LaunchOptions::describeApplication() {
-    QCoreApplication::setApplicationName(QString::fromLatin1(kProgramName));
+    QCoreApplication::setApplicationName(QString(kProgramName));
     QCoreApplication::setApplicationVersion(QStringLiteral(BRIMTALON_VERSION));
 }
 
@@ -40,56 +71,34 @@ QStringList LaunchOptions::arguments(int argc, char* argv[]) {
 
 bool LaunchOptions::parse(const QStringList& arguments) {
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("A dinosaur runs, jumps and shoots its way past a flying saucer."));
-    // Not addHelpOption(): its --help-all needs process(), which exits on its own terms.
-    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
-                                  QStringLiteral("Displays this help."));
-    const QCommandLineOption version = parser.addVersionOption();
-    const QCommandLineOption lang(
-        QStringLiteral("lang"),
-        QStringLiteral("Language of texts and pictures: zh or en (default: the system's)."),
-        QStringLiteral("zh|en"));
-    const QCommandLineOption dataDir(
-        QStringLiteral("data-dir"),
-        QStringLiteral("Folder of the saved files, created when missing (default: the working "
-                       "directory)."),
-        QStringLiteral("DIR"));
-    const QCommandLineOption mute(QStringLiteral("mute"), QStringLiteral("Start without sound."));
-    parser.addOptions({help, lang, dataDir, mute});
-
+    addOptions(parser);
     m_unknownOption = false;
     if (!parser.parse(arguments)) {
         m_unknownOption = !parser.unknownOptionNames().isEmpty();
         return stop(parser.errorText(), UsageError);
     }
-    if (parser.isSet(help)) {
-        // Before the application object exists Qt does not know the program's name.
-        return stop(parser.helpText().replace(QStringLiteral("<executable_name>"),
-                                              QString::fromLatin1(kProgramName)),
-                    0);
-    }
-    if (parser.isSet(version))
-        return stop(QStringLiteral("%1 %2\n").arg(QString::fromLatin1(kProgramName),
-                                                  QStringLiteral(BRIMTALON_VERSION)),
+    if (parser.isSet(kHelpOption))
+        return stop(helpText(parser), 0);
+    if (parser.isSet(kVersionOption))
+        return stop(QStringLiteral("%1 %2\n").arg(kProgramName, QStringLiteral(BRIMTALON_VERSION)),
                     0);
     if (!parser.positionalArguments().isEmpty())
         return stop(QStringLiteral("Unexpected argument '%1'.")
                         .arg(parser.positionalArguments().constFirst()),
                     UsageError);
-    m_language = parser.isSet(lang) ? parser.value(lang) : Language::forSystem();
+    m_language = parser.isSet(kLangOption) ? parser.value(kLangOption) : Language::forSystem();
     if (!Language::isKnown(m_language))
         return stop(QStringLiteral("Unknown language '%1': use zh or en.").arg(m_language),
                     UsageError);
-    m_dataDir = parser.value(dataDir);
-    m_muted = parser.isSet(mute);
+    m_dataDir = parser.value(kDataDirOption);
+    m_muted = parser.isSet(kMuteOption);
     return true;
 }
 
 bool LaunchOptions::enterDataDir() {
     if (m_dataDir.isEmpty())
         return true;
-    const QString problem = dataDirProblem(m_dataDir);
+    const QString problem = enterFolder(m_dataDir);
     if (problem.isEmpty())
         return true;
     return stop(QStringLiteral("Data folder '%1': %2.").arg(m_dataDir, problem), UsageError);
@@ -103,8 +112,7 @@ int LaunchOptions::report() const {
     if (m_exitCode == 0) {
         std::fputs(m_message.toLocal8Bit().constData(), stdout);
     } else {
-        const QString line =
-            QStringLiteral("%1: %2\n").arg(QString::fromLatin1(kProgramName), m_message);
+        const QString line = QStringLiteral("%1: %2\n").arg(QString(kProgramName), m_message);
         std::fputs(line.toLocal8Bit().constData(), stderr);
     }
     return m_exitCode;
