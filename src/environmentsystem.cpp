@@ -26,8 +26,9 @@ constexpr int kCloudSpreadDivisor = 5; // clouds are born up to a fifth of the w
 const QString kEndFontFamily = QStringLiteral("Arial");
 constexpr int kEndFontSize = 25;
 constexpr int kEndTextFlags = Qt::AlignHCenter | Qt::AlignVCenter | Qt::TextWordWrap;
-const char* const kEndText = "恭喜，墨鲲又被您击退！\n看来，今天恐龙还不会灭绝。。。\n"
-                             "利用好收集到的能量精粹，\n为明日的逃亡做好准备吧！";
+const char* const kEndText = QT_TRANSLATE_NOOP(
+    "EnvironmentSystem", "恭喜，墨鲲又被您击退！\n看来，今天恐龙还不会灭绝。。。\n"
+                         "利用好收集到的能量精粹，\n为明日的逃亡做好准备吧！");
 } // namespace
 
 EnvironmentSystem::EnvironmentSystem(QRect screenRect, double speed, QObject* parent)
@@ -161,8 +162,7 @@ void EnvironmentSystem::paintEnd(QPainter& painter) {
 
     painter.setFont(QFont(kEndFontFamily, kEndFontSize));
     painter.setPen(QColor(kTextGrey, kTextGrey, kTextGrey, level));
-    painter.drawText(QRect(QPoint(0, 0), QPoint(width, imageTop)), kEndTextFlags,
-                     QString::fromUtf8(kEndText));
+    painter.drawText(QRect(QPoint(0, 0), QPoint(width, imageTop)), kEndTextFlags, tr(kEndText));
 }
 
 const QPixmap& EnvironmentSystem::scaledEndImage(QSize size) {

@@ -1,3 +1,5 @@
+#include "language.h"
+#include "launchoptions.h"
 #include "widget.h"
 
 #include <QApplication>
@@ -5,7 +7,19 @@
 #include <QScreen>
 
 int main(int argc, char* argv[]) {
+    LaunchOptions::describeApplication();
+    LaunchOptions options;
+    // Help, version and bad values are settled before the window system is
+    // opened, so they need no display. An unknown option may be one of Qt's
+    // own (-platform, -style …): it is judged once the application has taken those out.
+    const bool ready = options.prepare(LaunchOptions::arguments(argc, argv));
+    if (!ready && !options.hasUnknownOption())
+        return options.report();
     QApplication application(argc, argv);
+    if (!ready && !options.prepare(application.arguments()))
+        return options.report();
+    Language::install(options.language());
+
     int result = 0;
     {
         Widget window;

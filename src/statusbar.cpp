@@ -10,8 +10,9 @@
 #include <QFont>
 #include <QFontMetrics>
 #include <QPainter>
+
 #include <QPen>
-#include <QStringList>
+#include <utility>
 
 #include <algorithm>
 
@@ -33,18 +34,12 @@ constexpr double kLabelWidth = 0.08;
 constexpr int kPanelPenWidth = 3;
 constexpr int kLabelPointSize = 20;
 constexpr int kLabelMargin = 6;
-
-const QStringList& labels() {
-    static const QStringList texts = {QStringLiteral("弹药量"), QStringLiteral("死亡之眼"),
-                                      QStringLiteral("技能")};
-    return texts;
-}
 } // namespace
 
 StatusBar::StatusBar(DeadEye* deadEye, BulletSystem* bulletSystem, Skill* skill,
                      const QRect& screenRect, QObject* parent)
     : QObject(parent), m_deadEye(deadEye), m_bulletSystem(bulletSystem), m_skill(skill),
-      m_screenRect(screenRect) {}
+      m_screenRect(screenRect), m_labels({tr("弹药量"), tr("死亡之眼"), tr("技能")}) {}
 
 QList<ProgressBar*> StatusBar::bars() const {
     // Looked up on every call: the owners replace their bars when they reset.
@@ -77,7 +72,7 @@ void StatusBar::paint(QPainter& painter) {
         const QRect box(static_cast<int>(position.x() - kLabelWidth * screenWidth),
                         static_cast<int>(position.y()), static_cast<int>(kLabelWidth * screenWidth),
                         static_cast<int>(bar->height()));
-        painter.drawText(box, Qt::AlignCenter, labels().at(i));
+        painter.drawText(box, Qt::AlignCenter, m_labels.at(i));
     }
 
     painter.setPen(oldPen);
@@ -94,7 +89,7 @@ const QFont& StatusBar::labelFont(int boxWidth) {
     m_labelFont.setPointSize(kLabelPointSize);
     const auto widest = [this] {
         int width = 0;
-        for (const QString& label : labels())
+        for (const QString& label : std::as_const(m_labels))
             width = std::max(width, QFontMetrics(m_labelFont).horizontalAdvance(label));
         return width;
     };

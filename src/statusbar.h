@@ -4,6 +4,7 @@
 #include <QList>
 #include <QObject>
 #include <QRect>
+#include <QStringList>
 
 class BulletSystem;
 class DeadEye;
@@ -41,6 +42,8 @@ private:
     bool m_visible = false;
     QRect m_panelRect;
     QRect m_screenRect;
+    // Magazine, DeadEye and skill, in the language of the running game.
+    QStringList m_labels;
     QFont m_labelFont;
     int m_labelFontBoxWidth = -1;
 };

@@ -125,12 +125,17 @@ constexpr int kPanelPenWidth = 4;
 const QColor kPanelFill(240, 240, 240, 180);
 
 const char* const kStoryTexts[] = {
-    "恐龙，是怎么灭绝的？\n天上掉下来的，\n真的只是陨石吗？\n恐怕未必。",
-    "轰击地球的,\n不是石头。\n是墨鲲的卵鞘，\n来自深空。\n墨鲲降临。",
-    "幼龙侵害万物。\n植物、恐龙、其他生灵……\n巨兽哀鸣倒地。\n天空布满掠影。",
-    "世上生灵皆被异化，\n你是唯一幸存者。\n焦土中，残骸间。\n背上，浮游炮…唯一伙伴。",
-    "它低鸣，警示。\n绿光，在炮口闪烁。\n快跑！急奔！\n炮口旋转，锁定…\n但墨鲲从来都不止一只。",
-    "逃亡，\n已经开始。",
+    QT_TRANSLATE_NOOP("Widget",
+                      "恐龙，是怎么灭绝的？\n天上掉下来的，\n真的只是陨石吗？\n恐怕未必。"),
+    QT_TRANSLATE_NOOP("Widget", "轰击地球的,\n不是石头。\n是墨鲲的卵鞘，\n来自深空。\n墨鲲降临。"),
+    QT_TRANSLATE_NOOP("Widget",
+                      "幼龙侵害万物。\n植物、恐龙、其他生灵……\n巨兽哀鸣倒地。\n天空布满掠影。"),
+    QT_TRANSLATE_NOOP(
+        "Widget",
+        "世上生灵皆被异化，\n你是唯一幸存者。\n焦土中，残骸间。\n背上，浮游炮…唯一伙伴。"),
+    QT_TRANSLATE_NOOP("Widget", "它低鸣，警示。\n绿光，在炮口闪烁。\n快跑！急奔！\n炮口旋转，锁定…"
+                                "\n但墨鲲从来都不止一只。"),
+    QT_TRANSLATE_NOOP("Widget", "逃亡，\n已经开始。"),
 };
 
 // The bird list holds obstacles, as the other lists do, but a bird must take
@@ -173,13 +178,13 @@ QString upgradeText(int level) {
         return QString();
     switch (level % 4) {
     case 1:
-        return QStringLiteral("死亡之眼最大持续时间增加");
+        return QCoreApplication::translate("Widget", "死亡之眼最大持续时间增加");
     case 2:
-        return QStringLiteral("浮游炮子弹容量增加");
+        return QCoreApplication::translate("Widget", "浮游炮子弹容量增加");
     case 3:
-        return QStringLiteral("死亡之眼恢复速度增加");
+        return QCoreApplication::translate("Widget", "死亡之眼恢复速度增加");
     default:
-        return QStringLiteral("浮游炮伤害增加");
+        return QCoreApplication::translate("Widget", "浮游炮伤害增加");
     }
 }
 } // namespace
@@ -522,7 +527,7 @@ void Widget::enterStory() {
     else
         m_textList->clear();
     for (const char* text : kStoryTexts)
-        m_textList->addText(QString::fromUtf8(text));
+        m_textList->addText(tr(text));
     // Unique: a second visit must not switch to the tutorial twice.
     connect(m_textList, &TextList::end, this, &Widget::gameTeach, Qt::UniqueConnection);
 }
@@ -1278,7 +1283,7 @@ void Widget::paintMenuScore(QPainter& painter) {
     painter.setFont(QFont(kTextFontFamily, kMenuFontSize));
     painter.setPen(kInkColor);
     painter.drawText(QRect(QPoint(0, 0), QPoint(w, h / 8)), Qt::AlignCenter | Qt::TextWordWrap,
-                     QStringLiteral("能量精粹"));
+                     tr("能量精粹"));
     m_essenceDisplay->setPos(QPointF(w / 2 - m_essenceDisplay->totalWidth() * 0.5, h / 8));
     m_essenceDisplay->paint(painter);
 }
@@ -1304,12 +1309,11 @@ void Widget::paintUpgrade(QPainter& painter) {
 
     const double rowHeight = (y + panelHeight - 0.75 * panelHeight) - y;
     const int flags = Qt::AlignCenter | Qt::TextWordWrap;
-    painter.drawText(QRectF(x, y, panelWidth, rowHeight), flags,
-                     QStringLiteral("当前等级为：") + QString::number(level));
+    painter.drawText(QRectF(x, y, panelWidth, rowHeight), flags, tr("当前等级为：%1").arg(level));
     painter.drawText(QRectF(x, y + 0.25 * panelHeight, panelWidth, rowHeight), flags,
-                     QStringLiteral("升级效果:") + upgradeText(level));
+                     tr("升级效果:%1").arg(upgradeText(level)));
     painter.drawText(QRectF(x, y + 0.5 * panelHeight, panelWidth, rowHeight), flags,
-                     QStringLiteral("升级所需能量精粹:") + QString::number(price));
+                     tr("升级所需能量精粹:%1").arg(price));
 
     const QRect area(QPoint(qRound(x), int(qRound(y + 0.5 * panelHeight) + 0.25 * panelHeight)),
                      QPoint(qRound(x + panelWidth), qRound(y + panelHeight)));

@@ -1,0 +1,125 @@
+#include "launchoptions.h"
+
+#include "language.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+#include <cstdio>
+
+namespace {
+constexpr QLatin1String kProgramName{"brimtalon"};
+constexpr QLatin1String kHelpOption{"help"};
+constexpr QLatin1String kVersionOption{"version"};
+constexpr QLatin1String kLangOption{"lang"};
+constexpr QLatin1String kDataDirOption{"data-dir"};
+constexpr QLatin1String kMuteOption{"mute"};
+
+void addOptions(QCommandLineParser& parser) {
+    parser.setApplicationDescription(
+        QStringLiteral("A dinosaur runs, jumps and shoots its way past a flying saucer."));
+    // Not addHelpOption(): its --help-all needs process(), which exits on its own terms.
+    parser.addOption(QCommandLineOption({QStringLiteral("h"), kHelpOption},
+                                        QStringLiteral("Displays this help.")));
+    parser.addVersionOption();
+    parser.addOption(QCommandLineOption(
+        kLangOption,
+        QStringLiteral("Language of texts and pictures: zh or en (default: the system's)."),
+        QStringLiteral("zh|en")));
+    parser.addOption(QCommandLineOption(
+        kDataDirOption,
+        QStringLiteral("Folder of the saved files, created when missing (default: the working "
+                       "directory)."),
+        QStringLiteral("DIR")));
+    parser.addOption(QCommandLineOption(kMuteOption, QStringLiteral("Start without sound.")));
+}
+
+QString helpText(const QCommandLineParser& parser) {
+    // Before the application object exists Qt does not know the program's name.
+    return parser.helpText().replace(QStringLiteral("<executable_name>"), kProgramName);
+}
+
+// Creates `path` when missing and makes it the working directory; returns
+// why it cannot, or nothing.
+QString enterFolder(const QString& path) {
+    const QFileInfo info(path);
+    if (info.exists() && !info.isDir())
+        return QStringLiteral("not a directory");
+    if (!QDir().mkpath(path))
+        return QStringLiteral("cannot be created");
+    if (!QFileInfo(path).isWritable())
+        return QStringLiteral("not writable");
+    if (!QDir::setCurrent(path))
+        return QStringLiteral("cannot be entered");
+    return QString();
+}
+} // namespace
+
+void LaunchOptions::describeApplication() {
+    QCoreApplication::setApplicationName(QString(kProgramName));
+    QCoreApplication::setApplicationVersion(QStringLiteral(BRIMTALON_VERSION));
+}
+
+QStringList LaunchOptions::arguments(int argc, char* argv[]) {
+    QStringList list;
+    for (int i = 0; i < argc; ++i)
+        list.append(QString::fromLocal8Bit(argv[i]));
+    return list;
+}
+
+bool LaunchOptions::parse(const QStringList& arguments) {
+    QCommandLineParser parser;
+    addOptions(parser);
+    m_unknownOption = false;
+    if (!parser.parse(arguments)) {
+        m_unknownOption = !parser.unknownOptionNames().isEmpty();
+        return stop(parser.errorText(), UsageError);
+    }
+    if (parser.isSet(kHelpOption))
+        return stop(helpText(parser), 0);
+    if (parser.isSet(kVersionOption))
+        return stop(QStringLiteral("%1 %2\n").arg(kProgramName, QStringLiteral(BRIMTALON_VERSION)),
+                    0);
+    if (!parser.positionalArguments().isEmpty())
+        return stop(QStringLiteral("Unexpected argument '%1'.")
+                        .arg(parser.positionalArguments().constFirst()),
+                    UsageError);
+    m_language = parser.isSet(kLangOption) ? parser.value(kLangOption) : Language::forSystem();
+    if (!Language::isKnown(m_language))
+        return stop(QStringLiteral("Unknown language '%1': use zh or en.").arg(m_language),
+                    UsageError);
+    m_dataDir = parser.value(kDataDirOption);
+    m_muted = parser.isSet(kMuteOption);
+    return true;
+}
+
+bool LaunchOptions::enterDataDir() {
+    if (m_dataDir.isEmpty())
+        return true;
+    const QString problem = enterFolder(m_dataDir);
+    if (problem.isEmpty())
+        return true;
+    return stop(QStringLiteral("Data folder '%1': %2.").arg(m_dataDir, problem), UsageError);
+}
+
+bool LaunchOptions::prepare(const QStringList& arguments) {
+    return parse(arguments) && enterDataDir();
+}
+
+int LaunchOptions::report() const {
+    if (m_exitCode == 0) {
+        std::fputs(m_message.toLocal8Bit().constData(), stdout);
+    } else {
+        const QString line = QStringLiteral("%1: %2\n").arg(QString(kProgramName), m_message);
+        std::fputs(line.toLocal8Bit().constData(), stderr);
+    }
+    return m_exitCode;
+}
+
+bool LaunchOptions::stop(const QString& message, int exitCode) {
+    m_message = message;
+    m_exitCode = exitCode;
+    return false;
+}
