@@ -33,6 +33,7 @@ clean:
 # ---- beyond the two everyday commands ------------------------------------
 
 RELEASE_DIR ?= build-release
+PACKAGE_DIR ?= build-package
 SANITIZE_DIR ?= build-sanitize
 TICKS ?= 50000
 SANITIZE_TICKS ?= 20000
@@ -41,7 +42,7 @@ SANITIZE_TICKS ?= 20000
 # not tracking them lets the leak check run to the end.
 SANITIZE_ASAN_OPTIONS ?= detect_leaks=1:intercept_tls_get_addr=0
 
-.PHONY: bench soak sanitize screenshots art
+.PHONY: bench soak sanitize screenshots art lint-package
 
 bench: deps
 	@cmake -S . -B $(RELEASE_DIR) -DCMAKE_BUILD_TYPE=Release > /dev/null
@@ -69,3 +70,17 @@ screenshots: build
 
 art:
 	@./tools/make-art.sh
+
+# The Debian package, built with Debian's hardening flags in its own build
+# folder, then checked as it installs: the AppStream and desktop entries,
+# the manual page and lintian. Not part of `make test`: it installs the
+# checkers and builds the game once more.
+lint-package:
+	@./tools/setup-deps.sh lint
+	@eval "$$(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --export=sh)" && \
+		cmake -S . -B $(PACKAGE_DIR) -DCMAKE_BUILD_TYPE=Release \
+		-DCMAKE_CXX_FLAGS="$$CPPFLAGS $$CXXFLAGS" -DCMAKE_EXE_LINKER_FLAGS="$$LDFLAGS" \
+		-DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON > /dev/null
+	@cmake --build $(PACKAGE_DIR) --target brimtalon brimtalon_docs -j $(JOBS)
+	@rm -rf $(PACKAGE_DIR)/lint && cd $(PACKAGE_DIR) && cpack -G DEB -B $(CURDIR)/$(PACKAGE_DIR)/lint > /dev/null
+	@./tools/lint-package.sh $(PACKAGE_DIR)/lint/brimtalon_*.deb

@@ -1,6 +1,7 @@
 #include <QDir>
 #include <QImage>
 #include <QImageReader>
+#include <QLocale>
 #include <QTest>
 
 namespace {
@@ -27,6 +28,10 @@ const Picture kPictures[] = {
 };
 // clang-format on
 
+// The pictures with writing on them, which come in English too.
+const QStringList kWritten = {"start.png",   "restart.png", "teach.png", "upgrade.png", "quit.png",
+                              "confirm.png", "pause.png",   "home.png",  "guide.jpg"};
+
 QImage load(const char* name) {
     return QImage(QStringLiteral(":/images/") + QLatin1String(name))
         .convertToFormat(QImage::Format_ARGB32);
@@ -46,6 +51,8 @@ class TestResources : public QObject {
 private slots:
     void everyPictureAsListed();
     void artworkDetailsTheCodeReliesOn();
+    void writingFollowsTheLocale_data();
+    void writingFollowsTheLocale();
 };
 
 void TestResources::everyPictureAsListed() {
@@ -107,6 +114,30 @@ void TestResources::artworkDetailsTheCodeReliesOn() {
     for (int k = 1; k < 30; ++k) {
         QCOMPARE(qAlpha(aim.pixel(30 - k, 30)), qAlpha(aim.pixel(30 + k, 30)));
         QCOMPARE(qAlpha(aim.pixel(30, 30 - k)), qAlpha(aim.pixel(30, 30 + k)));
+    }
+}
+
+void TestResources::writingFollowsTheLocale_data() {
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<bool>("english");
+    QTest::newRow("C") << "C" << false;
+    QTest::newRow("zh_CN") << "zh_CN" << false;
+    QTest::newRow("en_US") << "en_US" << true;
+    QTest::newRow("de_DE") << "de_DE" << false; // no pictures of its own: the default set
+}
+
+void TestResources::writingFollowsTheLocale() {
+    QFETCH(QString, locale);
+    QFETCH(bool, english);
+    const QLocale saved;
+    for (const Picture& picture : kPictures) {
+        QLocale::setDefault(QLocale::c());
+        const QImage chinese = load(picture.name);
+        QLocale::setDefault(QLocale(locale));
+        const QImage shown = load(picture.name);
+        QLocale::setDefault(saved);
+        QVERIFY2(shown.size() == chinese.size(), picture.name);
+        QVERIFY2((shown != chinese) == (english && kWritten.contains(picture.name)), picture.name);
     }
 }
 

@@ -34,6 +34,18 @@ inline const QColor kFlameOrange{246, 128, 32};
 inline const QColor kFlameRed{208, 50, 30};
 inline const QColor kSmoke{96, 96, 100};
 
+// The language of the writing on a picture. The game's own pictures carry
+// Chinese; the English ones are drawn beside them for the English resources.
+enum class Language { Chinese, English };
+
+// The writing of one picture element in both languages.
+struct Words {
+    const char* chinese;
+    const char* english;
+};
+
+QString wording(Language language, const Words& words);
+
 // One horizontal run of grid cells, both ends included.
 struct Span {
     int row;
@@ -82,21 +94,21 @@ QImage headDead();
 QImage headBig();
 QImage mkFly();
 
-// Interface pictures.
-QImage icon();
+// Interface pictures. The icon is drawn at any size; the window's own is 86 px.
+QImage icon(int size);
 QImage numbers();
 QImage cursorPoint();
 QImage cursorAim();
 QImage target();
-QImage startButton();
-QImage restartButton();
-QImage pauseButton();
-QImage homeButton();
-QImage quitButton();
-QImage confirmButton();
-QImage teachButton();
-QImage upgradeButton();
-QImage guide();
+QImage startButton(Language language);
+QImage restartButton(Language language);
+QImage pauseButton(Language language);
+QImage homeButton(Language language);
+QImage quitButton(Language language);
+QImage confirmButton(Language language);
+QImage teachButton(Language language);
+QImage upgradeButton(Language language);
+QImage guide(Language language);
 
 // Shared by the icon and the tutorial picture.
 void paintDinoFrame(QPainter& painter, int frame);

@@ -93,6 +93,10 @@ QImage strip(const QList<QImage>& frames, int totalWidth) {
     return sheet;
 }
 
+QString wording(Language language, const Words& words) {
+    return QString::fromUtf8(language == Language::Chinese ? words.chinese : words.english);
+}
+
 QFont cjkFont(int pixelSize, bool bold) {
     QFont font(QStringLiteral("WenQuanYi Micro Hei"));
     font.setPixelSize(pixelSize);

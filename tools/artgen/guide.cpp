@@ -14,6 +14,10 @@ constexpr int kKeySize = 54;
 constexpr int kRowHeight = 80;
 constexpr int kLeftColumn = 56;
 constexpr int kRightColumn = 548;
+// Caption pixel sizes of the keyboard and the mouse column, Chinese then
+// English: the English lines run longer in the same room.
+constexpr int kKeyCaptionSize[] = {28, 26};
+constexpr int kMouseCaptionSize[] = {26, 24};
 
 void chamferedBox(QPainter& p, const QRect& r, int step, const QColor& colour) {
     p.fillRect(r.adjusted(2 * step, 0, -2 * step, 0), colour);
@@ -125,7 +129,11 @@ void scene(QPainter& p, const QRect& box) {
 
 } // namespace
 
-QImage guide() {
+QImage guide(Language language) {
+    const auto say = [language](const Words& words) { return wording(language, words); };
+    const int column = language == Language::Chinese ? 0 : 1;
+    const int keyCaption = kKeyCaptionSize[column];
+    const int mouseCaption = kMouseCaptionSize[column];
     QImage image(kWidth, kHeight, QImage::Format_RGB32);
     image.fill(kWorld);
     QPainter p(&image);
@@ -136,7 +144,7 @@ QImage guide() {
     chamferedBox(p, image.rect().adjusted(15, 15, -15, -15), 4, kWorld);
     p.setFont(cjkFont(46));
     p.setPen(kInkDark);
-    p.drawText(QRect(0, 30, kWidth, 60), Qt::AlignCenter, QStringLiteral("操作说明"));
+    p.drawText(QRect(0, 30, kWidth, 60), Qt::AlignCenter, say({"操作说明", "Controls"}));
     p.fillRect(QRect(kWidth / 2 - 110, 96, 220, 4), kInk);
     p.fillRect(QRect(kWidth / 2 - 130, 96, 12, 4), kInk);
     p.fillRect(QRect(kWidth / 2 + 118, 96, 12, 4), kInk);
@@ -145,21 +153,24 @@ QImage guide() {
     int y = 126;
     int x = key(p, kLeftColumn, y, QStringLiteral("W"));
     slash(p, x + 4, y);
-    key(p, x + 32, y, QStringLiteral("空格"), 96);
-    caption(p, kLeftColumn + 206, y, 260, QStringLiteral("W / 空格：跳跃"));
+    key(p, x + 32, y, say({"空格", "Space"}), 96);
+    caption(p, kLeftColumn + 206, y, 260, say({"W / 空格：跳跃", "W / Space: jump"}), keyCaption);
     y += kRowHeight;
     key(p, kLeftColumn, y, QStringLiteral("S"));
-    caption(p, kLeftColumn + 206, y, 260, QStringLiteral("S：下蹲 / 空中急降"));
+    caption(p, kLeftColumn + 206, y, 260, say({"S：下蹲 / 空中急降", "S: duck / drop fast"}),
+            keyCaption);
     y += kRowHeight;
     x = key(p, kLeftColumn, y, QStringLiteral("A"));
     key(p, x + 10, y, QStringLiteral("D"));
-    caption(p, kLeftColumn + 206, y, 260, QStringLiteral("A / D：左右移动"));
+    caption(p, kLeftColumn + 206, y, 260, say({"A / D：左右移动", "A / D: walk left / right"}),
+            keyCaption);
     y += kRowHeight;
     key(p, kLeftColumn, y, QStringLiteral("F"));
-    caption(p, kLeftColumn + 206, y, 260, QStringLiteral("F：冲刺（无敌）"));
+    caption(p, kLeftColumn + 206, y, 260, say({"F：冲刺（无敌）", "F: dash (invincible)"}),
+            keyCaption);
     y += kRowHeight;
     key(p, kLeftColumn, y, QStringLiteral("Esc"), 72);
-    caption(p, kLeftColumn + 206, y, 260, QStringLiteral("Esc：暂停"));
+    caption(p, kLeftColumn + 206, y, 260, say({"Esc：暂停", "Esc: pause"}), keyCaption);
 
     // Divider between the columns.
     for (int dot = 130; dot < 520; dot += 14)
@@ -167,10 +178,13 @@ QImage guide() {
 
     // Mouse column.
     mouse(p, kRightColumn + 6, 132, false);
-    caption(p, kRightColumn + 100, 146, 470, QStringLiteral("按住鼠标右键：死亡之眼（时间变慢）"),
-            26);
+    caption(p, kRightColumn + 100, 146, 470,
+            say({"按住鼠标右键：死亡之眼（时间变慢）", "Hold right button: Dead Eye (slow time)"}),
+            mouseCaption);
     mouse(p, kRightColumn + 6, 240, true);
-    caption(p, kRightColumn + 100, 254, 470, QStringLiteral("按住右键 + 左键点击：浮游炮射击"), 26);
+    caption(p, kRightColumn + 100, 254, 470,
+            say({"按住右键 + 左键点击：浮游炮射击", "Hold right + left click: floating gun fires"}),
+            mouseCaption);
     scene(p, QRect(kRightColumn, 344, 534, 190));
 
     // The goal.
@@ -181,7 +195,8 @@ QImage guide() {
     p.setFont(cjkFont(29));
     p.setPen(kInkDark);
     p.drawText(goal.adjusted(110, 0, -20, 0), Qt::AlignCenter,
-               QStringLiteral("目标：躲避仙人掌与飞鸟，得分达到 20 后击败墨鲲飞碟！"));
+               say({"目标：躲避仙人掌与飞鸟，得分达到 20 后击败墨鲲飞碟！",
+                    "Goal: dodge cacti and birds; at 20 points, beat the Mokun saucer!"}));
     return image;
 }
 

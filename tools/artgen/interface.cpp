@@ -1,6 +1,7 @@
 // Digits, cursors, the aiming mark and the buttons.
 #include "art.h"
 
+#include <QFontMetrics>
 #include <QPainterPath>
 
 namespace art {
@@ -18,6 +19,11 @@ constexpr int kWideButtonHeight = 63;
 constexpr int kSmallButtonWidth = 99;
 constexpr int kSmallButtonHeight = 44;
 constexpr int kButtonLip = 4;
+// Label pixel sizes of the small, wide and big buttons, Chinese then English:
+// an English word runs longer than the two characters it stands for.
+constexpr int kSmallLabelSize[] = {21, 19};
+constexpr int kWideLabelSize[] = {27, 20};
+constexpr int kBigLabelSize[] = {32, 30};
 
 // 5 x 7 bitmap digits.
 const char* const kDigits[10][7] = {
@@ -57,39 +63,52 @@ QImage iconGrid(int cells, int scale, const std::function<void(QPainter&)>& draw
     return pixelArt(cells * scale, cells * scale, scale, draw);
 }
 
+int labelSize(const int (&sizes)[2], Language language) {
+    return sizes[language == Language::Chinese ? 0 : 1];
+}
+
 void label(QPainter& p, const QRect& box, const QString& text, int pixelSize) {
     p.save();
     p.setRenderHint(QPainter::TextAntialiasing);
+    // A word that would touch the border is set smaller rather than cut.
+    while (QFontMetrics(cjkFont(pixelSize)).horizontalAdvance(text) > box.width())
+        --pixelSize;
     p.setFont(cjkFont(pixelSize));
     p.setPen(kInkDark);
     p.drawText(box, Qt::AlignCenter, text);
     p.restore();
 }
 
-QImage smallButton(const QString& text, const std::function<void(QPainter&)>& drawIcon) {
+QImage smallButton(Language language, const Words& words,
+                   const std::function<void(QPainter&)>& drawIcon) {
     QImage image = blank(kSmallButtonWidth, kSmallButtonHeight);
     QPainter p(&image);
     const QRect face = buttonFace(p, kSmallButtonWidth, kSmallButtonHeight);
     p.drawImage(QPoint(9, (face.height() - 24) / 2), iconGrid(12, 2, drawIcon));
-    label(p, QRect(36, 0, face.width() - 42, face.height()), text, 21);
+    label(p, QRect(36, 0, face.width() - 42, face.height()), wording(language, words),
+          labelSize(kSmallLabelSize, language));
     return image;
 }
 
-QImage wideButton(const QString& text, const std::function<void(QPainter&)>& drawIcon) {
+QImage wideButton(Language language, const Words& words,
+                  const std::function<void(QPainter&)>& drawIcon) {
     QImage image = blank(kWideButtonWidth, kWideButtonHeight);
     QPainter p(&image);
     const QRect face = buttonFace(p, kWideButtonWidth, kWideButtonHeight);
     p.drawImage(QPoint(12, (face.height() - 36) / 2), iconGrid(12, 3, drawIcon));
-    label(p, QRect(52, 0, face.width() - 60, face.height()), text, 27);
+    label(p, QRect(52, 0, face.width() - 60, face.height()), wording(language, words),
+          labelSize(kWideLabelSize, language));
     return image;
 }
 
-QImage bigButton(const QString& text, const std::function<void(QPainter&)>& drawIcon) {
+QImage bigButton(Language language, const Words& words,
+                 const std::function<void(QPainter&)>& drawIcon) {
     QImage image = blank(kBigButtonWidth, kBigButtonHeight);
     QPainter p(&image);
     const QRect face = buttonFace(p, kBigButtonWidth, kBigButtonHeight);
     p.drawImage(QPoint((face.width() - 72) / 2, 14), iconGrid(18, 4, drawIcon));
-    label(p, QRect(0, 88, face.width(), 42), text, 32);
+    label(p, QRect(0, 88, face.width(), 42), wording(language, words),
+          labelSize(kBigLabelSize, language));
     return image;
 }
 
@@ -181,14 +200,14 @@ QImage target() {
     });
 }
 
-QImage startButton() {
-    return bigButton(QStringLiteral("开始"), [](QPainter& p) {
+QImage startButton(Language language) {
+    return bigButton(language, {"开始", "Start"}, [](QPainter& p) {
         fillPolygon(p, QPolygon({QPoint(5, 2), QPoint(5, 15), QPoint(15, 9), QPoint(15, 8)}), kInk);
     });
 }
 
-QImage restartButton() {
-    return bigButton(QStringLiteral("重来"), [](QPainter& p) {
+QImage restartButton(Language language) {
+    return bigButton(language, {"重来", "Restart"}, [](QPainter& p) {
         // Clockwise circular arrow, open at the top.
         p.setBrush(Qt::NoBrush);
         p.setPen(QPen(kInk, 3, Qt::SolidLine, Qt::FlatCap));
@@ -197,23 +216,23 @@ QImage restartButton() {
     });
 }
 
-QImage pauseButton() {
-    return smallButton(QStringLiteral("暂停"), [](QPainter& p) {
+QImage pauseButton(Language language) {
+    return smallButton(language, {"暂停", "Pause"}, [](QPainter& p) {
         p.fillRect(QRect(2, 1, 3, 10), kInk);
         p.fillRect(QRect(7, 1, 3, 10), kInk);
     });
 }
 
-QImage homeButton() {
-    return smallButton(QStringLiteral("主页"), [](QPainter& p) {
+QImage homeButton(Language language) {
+    return smallButton(language, {"主页", "Home"}, [](QPainter& p) {
         fillPolygon(p, QPolygon({QPoint(0, 6), QPoint(6, 0), QPoint(11, 5), QPoint(11, 6)}), kInk);
         p.fillRect(QRect(2, 6, 8, 6), kInk);
         p.fillRect(QRect(5, 8, 2, 4), kPaper);
     });
 }
 
-QImage quitButton() {
-    return smallButton(QStringLiteral("退出"), [](QPainter& p) {
+QImage quitButton(Language language) {
+    return smallButton(language, {"退出", "Exit"}, [](QPainter& p) {
         // An open door with an arrow leaving through it.
         p.fillRect(QRect(0, 0, 6, 12), kInk);
         p.fillRect(QRect(1, 1, 4, 11), kPaper);
@@ -223,16 +242,16 @@ QImage quitButton() {
     });
 }
 
-QImage confirmButton() {
-    return smallButton(QStringLiteral("确认"), [](QPainter& p) {
+QImage confirmButton(Language language) {
+    return smallButton(language, {"确认", "OK"}, [](QPainter& p) {
         p.setPen(QPen(kInk, 2, Qt::SolidLine, Qt::SquareCap));
         p.drawLine(1, 6, 4, 9);
         p.drawLine(4, 9, 10, 2);
     });
 }
 
-QImage teachButton() {
-    return wideButton(QStringLiteral("教程"), [](QPainter& p) {
+QImage teachButton(Language language) {
+    return wideButton(language, {"教程", "Tutorial"}, [](QPainter& p) {
         // An open book: page edges rising to the spine, lines of text.
         static const char* const book[] = {
             ".##......##.", "#oo##..##oo#", "#oooo##oooo#", "#o##o##o##o#",
@@ -246,8 +265,8 @@ QImage teachButton() {
     });
 }
 
-QImage upgradeButton() {
-    return wideButton(QStringLiteral("升级"), [](QPainter& p) {
+QImage upgradeButton(Language language) {
+    return wideButton(language, {"升级", "Upgrade"}, [](QPainter& p) {
         // Up arrow rising from a floor line.
         fillPolygon(p, QPolygon({QPoint(5, 0), QPoint(6, 0), QPoint(11, 5), QPoint(0, 5)}), kInk);
         p.fillRect(QRect(4, 5, 4, 5), kInk);

@@ -1,9 +1,13 @@
-// Draws the game's whole picture set and writes it into one directory:
-//   artgen <output directory>
+// Draws the game's whole picture set and the desktop icons:
+//   artgen <images directory> <icons directory>
+// The pictures with writing are drawn twice: in Chinese into the images
+// directory and in English into its en/ folder. The icons go to
+// <icons directory>/<N>x<N>/brimtalon.png, one per hicolor theme size.
 // Run it with QT_QPA_PLATFORM=offscreen; tools/make-art.sh does both.
 #include "art.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QFontInfo>
 #include <QGuiApplication>
 #include <QImageWriter>
@@ -14,11 +18,20 @@
 namespace {
 
 constexpr int kJpegQuality = 90;
+constexpr int kWindowIconSize = 86;
+constexpr int kDesktopIconSizes[] = {16, 32, 48, 64, 128, 256};
 
 struct Picture {
     const char* name;
     QSize size;
     std::function<QImage()> draw;
+};
+
+// Pictures that carry writing, drawn once per language.
+struct WrittenPicture {
+    const char* name;
+    QSize size;
+    std::function<QImage(art::Language)> draw;
 };
 
 const QList<Picture>& pictures() {
@@ -45,6 +58,13 @@ const QList<Picture>& pictures() {
         {"bombs_big.png", {1800, 360}, [] { return art::explosionSheet(360, 4); }},
         {"mk_fly.png", {600, 600}, art::mkFly},
         {"numbers.png", {455, 50}, art::numbers},
+        {"icon.png", {kWindowIconSize, kWindowIconSize}, [] { return art::icon(kWindowIconSize); }},
+    };
+    return list;
+}
+
+const QList<WrittenPicture>& writtenPictures() {
+    static const QList<WrittenPicture> list = {
         {"start.png", {158, 142}, art::startButton},
         {"restart.png", {158, 142}, art::restartButton},
         {"teach.png", {142, 63}, art::teachButton},
@@ -54,7 +74,6 @@ const QList<Picture>& pictures() {
         {"pause.png", {99, 44}, art::pauseButton},
         {"home.png", {99, 44}, art::homeButton},
         {"guide.jpg", {1127, 711}, art::guide},
-        {"icon.png", {86, 86}, art::icon},
     };
     return list;
 }
@@ -72,13 +91,28 @@ bool save(const QImage& image, const QString& path) {
     return writer.write(image.convertToFormat(QImage::Format_ARGB32));
 }
 
+// Writes one picture after checking its size; false (and a message) on failure.
+bool write(const QImage& image, QSize expected, const QString& path) {
+    QTextStream err(stderr);
+    if (image.size() != expected) {
+        err << path << ": drawn " << image.width() << "x" << image.height() << ", expected "
+            << expected.width() << "x" << expected.height() << "\n";
+        return false;
+    }
+    if (!QDir().mkpath(QFileInfo(path).path()) || !save(image, path)) {
+        err << "cannot write " << path << "\n";
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
     QGuiApplication app(argc, argv);
     QTextStream err(stderr);
-    if (argc != 2) {
-        err << "usage: artgen <output directory>\n";
+    if (argc != 3) {
+        err << "usage: artgen <images directory> <icons directory>\n";
         return 2;
     }
     // Without the CJK font the button words would come out as empty boxes.
@@ -88,27 +122,23 @@ int main(int argc, char* argv[]) {
             << "\"); install fonts-wqy-microhei\n";
         return 1;
     }
-    const QDir out(QString::fromLocal8Bit(argv[1]));
-    if (!out.exists() && !QDir().mkpath(out.path())) {
-        err << "cannot create " << out.path() << "\n";
-        return 1;
-    }
+    const QDir images(QString::fromLocal8Bit(argv[1]));
+    const QDir icons(QString::fromLocal8Bit(argv[2]));
+    int written = 0;
     int failures = 0;
-    for (const Picture& picture : pictures()) {
-        const QImage image = picture.draw();
-        const QString path = out.filePath(QLatin1String(picture.name));
-        if (image.size() != picture.size) {
-            err << picture.name << ": drawn " << image.width() << "x" << image.height()
-                << ", expected " << picture.size.width() << "x" << picture.size.height() << "\n";
-            ++failures;
-            continue;
-        }
-        if (!save(image, path)) {
-            err << "cannot write " << path << "\n";
-            ++failures;
-        }
+    const auto tally = [&](bool ok) { ok ? ++written : ++failures; };
+    for (const Picture& picture : pictures())
+        tally(write(picture.draw(), picture.size, images.filePath(QLatin1String(picture.name))));
+    for (const WrittenPicture& picture : writtenPictures()) {
+        const QString name = QLatin1String(picture.name);
+        tally(write(picture.draw(art::Language::Chinese), picture.size, images.filePath(name)));
+        tally(write(picture.draw(art::Language::English), picture.size,
+                    images.filePath(QStringLiteral("en/") + name)));
     }
-    QTextStream(stdout) << pictures().size() - failures << " pictures written to " << out.path()
-                        << "\n";
+    for (int size : kDesktopIconSizes)
+        tally(write(art::icon(size), QSize(size, size),
+                    icons.filePath(QStringLiteral("%1x%1/brimtalon.png").arg(size))));
+    QTextStream(stdout) << written << " pictures written to " << images.path() << " and "
+                        << icons.path() << "\n";
     return failures == 0 ? 0 : 1;
 }

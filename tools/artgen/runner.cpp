@@ -312,29 +312,39 @@ QImage cloud() {
     return upscale(grid, kScale, kCloudWidth, kCloudHeight);
 }
 
-QImage icon() {
-    constexpr int size = 86;
-    constexpr int cellSize = 3;
+QImage icon(int size) {
+    // Laid out for the window's 86-pixel icon and scaled as a whole for the
+    // desktop's sizes. Below two pixels per sprite cell the bust is averaged
+    // down instead of losing whole rows of cells.
+    constexpr int designSize = 86;
+    constexpr int designCell = 3;
+    const qreal scale = qreal(size) / designSize;
+    const qreal cellSize = designCell * scale;
     QImage image = blank(size, size);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
-    const QRectF disc(2.5, 2.5, size - 5, size - 5);
+    painter.scale(scale, scale);
+    const QRectF disc(2.5, 2.5, designSize - 5, designSize - 5);
     painter.setPen(Qt::NoPen);
     painter.setBrush(kPaper);
     painter.drawEllipse(disc);
 
-    // The upright sprite's head and chest, three pixels per cell, as a bust.
+    // The upright sprite's head and chest as a bust.
     QImage head = blank(44, 47);
     {
         QPainter headPainter(&head);
         paintDino(headPainter, 0);
     }
-    const QImage big =
-        head.scaled(44 * cellSize, 47 * cellSize, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    const QImage bust =
+        head.scaled(qRound(44 * cellSize), qRound(47 * cellSize), Qt::IgnoreAspectRatio,
+                    cellSize < 2 ? Qt::SmoothTransformation : Qt::FastTransformation);
     QPainterPath clip;
     clip.addEllipse(disc);
     painter.setClipPath(clip);
-    painter.drawImage(QPoint(-46, 16), big);
+    painter.save();
+    painter.resetTransform();
+    painter.drawImage(QPoint(qRound(-46 * scale), qRound(16 * scale)), bust);
+    painter.restore();
     painter.setClipping(false);
 
     painter.setPen(QPen(kInk, 5));
