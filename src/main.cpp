@@ -16,6 +16,7 @@ int main(int argc, char* argv[]) {
     if (!ready && !options.hasUnknownOption())
         return options.report();
     QApplication application(argc, argv);
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.brimtalon.Brimtalon"));
     if (!ready && !options.prepare(application.arguments()))
         return options.report();
     Language::install(options.language());

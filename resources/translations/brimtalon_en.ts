@@ -8,7 +8,7 @@
 看来，今天恐龙还不会灭绝。。。
 利用好收集到的能量精粹，
 为明日的逃亡做好准备吧！</source>
-        <translation>Congratulations! You drove the Ink Kraken back once more!
+        <translation>Congratulations! You drove the Mokun back once more!
 It seems the dinosaurs won&apos;t die out today...
 Make good use of the Energy Essence you gathered
 and get ready for tomorrow&apos;s escape!</translation>
@@ -49,9 +49,9 @@ Perhaps not.</translation>
 墨鲲降临。</source>
         <translation>What struck the Earth
 was not rock.
-It was the egg pods of the Ink Kraken,
+It was the egg pods of the Mokun,
 from deep space.
-The Ink Kraken has come.</translation>
+The Mokun has come.</translation>
     </message>
     <message>
         <source>幼龙侵害万物。
@@ -83,7 +83,7 @@ On your back, the floating gun... your only companion.</translation>
 Green light flickers at its muzzle.
 Run! Run fast!
 The muzzle turns, locks on...
-But there is never just one Ink Kraken.</translation>
+But there is never just one Mokun.</translation>
     </message>
     <message>
         <source>逃亡，
