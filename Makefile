@@ -41,7 +41,7 @@ SANITIZE_TICKS ?= 20000
 # not tracking them lets the leak check run to the end.
 SANITIZE_ASAN_OPTIONS ?= detect_leaks=1:intercept_tls_get_addr=0
 
-.PHONY: bench soak sanitize screenshots art
+.PHONY: bench soak sanitize screenshots art sounds
 
 bench: deps
 	@cmake -S . -B $(RELEASE_DIR) -DCMAKE_BUILD_TYPE=Release > /dev/null
@@ -69,3 +69,6 @@ screenshots: build
 
 art:
 	@./tools/make-art.sh
+
+sounds:
+	@./tools/make-sounds.sh
