@@ -3,7 +3,7 @@
 # As root it installs what is missing; otherwise it prints the command to run.
 set -euo pipefail
 
-packages=(g++ make cmake qt6-base-dev libgl1-mesa-dev fonts-wqy-microhei xvfb xauth)
+packages=(g++ make cmake qt6-base-dev qt6-multimedia-dev libgl1-mesa-dev fonts-wqy-microhei xvfb xauth)
 
 missing=()
 for pkg in "${packages[@]}"; do
