@@ -42,7 +42,7 @@ SANITIZE_TICKS ?= 20000
 # not tracking them lets the leak check run to the end.
 SANITIZE_ASAN_OPTIONS ?= detect_leaks=1:intercept_tls_get_addr=0
 
-.PHONY: bench soak sanitize screenshots art lint-package
+.PHONY: bench soak sanitize screenshots art sounds lint-package
 
 bench: deps
 	@cmake -S . -B $(RELEASE_DIR) -DCMAKE_BUILD_TYPE=Release > /dev/null
@@ -70,6 +70,9 @@ screenshots: build
 
 art:
 	@./tools/make-art.sh
+
+sounds:
+	@./tools/make-sounds.sh
 
 # The Debian package, built with Debian's hardening flags in its own build
 # folder, then checked as it installs: the AppStream and desktop entries,
