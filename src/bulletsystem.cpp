@@ -155,6 +155,8 @@ void BulletSystem::loadOneBullet() {
     }
     m_bulletCount = std::min(m_capacity, std::max(m_bulletCount + 1, 0));
     m_reloadDelay = kReloadDelay;
+    if (m_bulletCount == m_capacity)
+        emit reloaded();
 }
 
 void BulletSystem::paintBullets(QPainter& painter) {

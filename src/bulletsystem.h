@@ -37,6 +37,10 @@ public:
     int reloadDelay() const { return m_reloadDelay; }
     ProgressBar* bar() const { return m_bar; }
 
+signals:
+    // The magazine has just been filled up again.
+    void reloaded();
+
 public slots:
     void updateMovement();
     void updateState();

@@ -1,5 +1,6 @@
 #include "language.h"
 #include "launchoptions.h"
+#include "soundboard.h"
 #include "widget.h"
 
 #include <QApplication>
@@ -24,6 +25,8 @@ int main(int argc, char* argv[]) {
     int result = 0;
     {
         Widget window;
+        if (options.muted())
+            window.sounds()->setMuted(true, SoundBoard::Persist::ThisRunOnly);
         window.setWindowTitle(QStringLiteral("Brimtalon"));
         window.setWindowIcon(QIcon(QStringLiteral(":/images/icon.png")));
         const QRect available = window.screen()->availableGeometry();

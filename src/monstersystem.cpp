@@ -226,6 +226,8 @@ void MonsterSystem::wireProjectile(Obstacle* projectile) {
     projectile->wire(m_character, m_bulletSystem, m_scoreBoard);
     if (m_character)
         connect(projectile, &Obstacle::crashed, m_character, &GameCharacter::die);
+    connect(projectile, &Obstacle::hitByBullet, this, &MonsterSystem::projectileHit);
+    connect(projectile, &Obstacle::exploded, this, &MonsterSystem::projectileExploded);
 }
 
 void MonsterSystem::arm(Head* head) {
@@ -254,6 +256,7 @@ void MonsterSystem::launchRing(int waves) {
             angle += kRingAngleStep;
         }
     }
+    emit ringLaunched();
 }
 
 void MonsterSystem::launchFan() {
@@ -264,6 +267,7 @@ void MonsterSystem::launchFan() {
         ball->setPos(monsterCenter());
         arm(ball);
     }
+    emit fanLaunched();
 }
 
 void MonsterSystem::launchRain(int waves) {
@@ -287,6 +291,7 @@ void MonsterSystem::launchRain(int waves) {
             index += 1;
         }
     }
+    emit rainLaunched();
 }
 
 void MonsterSystem::launchHead() {
@@ -298,6 +303,7 @@ void MonsterSystem::launchHead() {
     const double r = QRandomGenerator64::global()->generateDouble();
     head->setLockDistance(kLockDistanceMin + kLockDistanceRange * r);
     arm(head);
+    emit headLaunched();
 }
 
 void MonsterSystem::checkCrash() {
@@ -310,6 +316,7 @@ void MonsterSystem::checkCrash() {
         if (!bullet || !bullet->hitTest(*m_monster->crashBox()))
             continue;
         m_monster->decreaseHealth(static_cast<int>(bullet->damage()));
+        emit saucerHit();
         launchHead();
         m_scoreBoard->addScore(kHitScore);
     }

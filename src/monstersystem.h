@@ -49,6 +49,15 @@ public:
 
 signals:
     void gameWin();
+    // For the sound: the saucer took a hit, an attack or a homing head left,
+    // a projectile was struck by a bullet or destroyed.
+    void saucerHit();
+    void ringLaunched();
+    void fanLaunched();
+    void rainLaunched();
+    void headLaunched();
+    void projectileHit();
+    void projectileExploded();
 
 public slots:
     void updateState();

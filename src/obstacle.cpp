@@ -113,6 +113,7 @@ void Obstacle::destroy() {
     exploding = true;
     if (m_scoreBoard)
         m_scoreBoard->addScore(scoreValue());
+    emit exploded();
 }
 
 void Obstacle::respondToCollisions(KillOrder order) {
@@ -139,6 +140,7 @@ void Obstacle::respondToCollisions(KillOrder order) {
             continue;
         if (bullet->hitTest(*m_crashBox)) {
             m_hitPos = m_pos;
+            emit hitByBullet();
             destroy();
         }
     }

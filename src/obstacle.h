@@ -51,6 +51,9 @@ public:
 
 signals:
     void crashed();
+    // For the sound: a bullet struck it, and it was destroyed (by a bullet or the dash).
+    void hitByBullet();
+    void exploded();
 
 public slots:
     void shift();

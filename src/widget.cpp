@@ -20,6 +20,7 @@
 #include "savedfile.h"
 #include "scoreboard.h"
 #include "skill.h"
+#include "soundboard.h"
 #include "statusbar.h"
 
 #include <QCoreApplication>
@@ -229,6 +230,8 @@ Widget::Widget(QWidget* parent) : QWidget(parent) {
                                         m_deadEye, this);
     connect(m_monsterSystem, &MonsterSystem::gameWin, this, &Widget::gameWin);
     m_essenceDisplay = new NumberSet(kEssenceDigits, readEssence(), this);
+    m_sounds = new SoundBoard(this);
+    connectSounds();
 
     createTimers();
     m_animationTick = 0;
@@ -438,6 +441,8 @@ void Widget::enterMenu() {
     m_environment->setSpeed(m_baseSpeed);
     m_environment->resetEnd();
     showCursor(false);
+    m_sounds->setPaused(false);
+    m_sounds->setMusic(SoundBoard::Music::Main);
 }
 
 // A run left during a dash (home from the pause screen, or a restart after a
@@ -483,6 +488,7 @@ void Widget::enterRun() {
     } else if (m_stage == Stage::Pause) {
         m_stage = Stage::Run;
         m_paused = false;
+        m_sounds->setPaused(false);
         clearButtons();
         addButton(kPausePicture, ButtonId::Pause)
             ->setBottomRight(QPointF(width() - 1, height() - 1));
@@ -493,6 +499,7 @@ void Widget::enterRun() {
 void Widget::enterPause() {
     m_stage = Stage::Pause;
     m_paused = true;
+    m_sounds->setPaused(true);
     if (m_deadEye->isActive())
         stopDeadEye();
     clearButtons();
@@ -507,6 +514,8 @@ void Widget::enterGameOver() {
     m_gameOver = true;
     qDebug() << "end";
     endSlowMotion();
+    m_sounds->play(SoundBoard::Sfx::Death);
+    m_sounds->setMusic(SoundBoard::Music::None);
     takeOverButton(ButtonId::Restart, kRestartPicture)->centerIn(rect());
     m_bulletSystem->setReloadPaused(true);
 }
@@ -516,6 +525,8 @@ void Widget::enterWin() {
     // health check keeps running on this screen.
     m_stage = Stage::Win;
     endSlowMotion();
+    m_sounds->play(SoundBoard::Sfx::Victory);
+    m_sounds->setMusic(SoundBoard::Music::Jingle);
     takeOverButton(ButtonId::Restart, kRestartPicture)->centerInLowerPart(rect());
     m_bulletSystem->setReloadPaused(true);
 }
@@ -636,6 +647,60 @@ void Widget::characterUpgrade() {
     m_essenceDisplay->setNumber(int(std::clamp<qint64>(rest, INT_MIN, INT_MAX)));
     writeEssence(m_essenceDisplay->number());
     m_character->levelUp();
+    m_sounds->play(SoundBoard::Sfx::Upgrade);
+}
+
+// ---------------------------------------------------------------- sound
+
+// Every sound follows the game event itself, never the raw input: a jump key
+// held in the air, or a shot the cool-down holds back, makes no sound.
+void Widget::connectSounds() {
+    using Sfx = SoundBoard::Sfx;
+    const auto cue = [this](Sfx sfx) { return [this, sfx] { m_sounds->play(sfx); }; };
+    connect(m_deadEye, &DeadEye::state_changed, this, &Widget::playSlowMotionChange);
+    connect(m_bulletSystem, &BulletSystem::reloaded, this, cue(Sfx::Reload));
+    connect(m_character, &GameCharacter::hitGround, this, [this] {
+        if (m_fastDropSounding)
+            m_sounds->play(SoundBoard::Sfx::Land);
+        m_fastDropSounding = false;
+    });
+    connect(m_monsterSystem, &MonsterSystem::saucerHit, this, cue(Sfx::SaucerHit));
+    connect(m_monsterSystem, &MonsterSystem::ringLaunched, this, cue(Sfx::Ring));
+    connect(m_monsterSystem, &MonsterSystem::fanLaunched, this, cue(Sfx::Fan));
+    connect(m_monsterSystem, &MonsterSystem::rainLaunched, this, cue(Sfx::Rain));
+    connect(m_monsterSystem, &MonsterSystem::headLaunched, this, cue(Sfx::HeadLaunch));
+    connect(m_monsterSystem, &MonsterSystem::projectileHit, this, cue(Sfx::Hit));
+    connect(m_monsterSystem, &MonsterSystem::projectileExploded, this, cue(Sfx::Explosion));
+}
+
+void Widget::connectObstacleSounds(Obstacle* obstacle) {
+    connect(obstacle, &Obstacle::hitByBullet, m_sounds,
+            [this] { m_sounds->play(SoundBoard::Sfx::Hit); });
+    connect(obstacle, &Obstacle::exploded, m_sounds,
+            [this] { m_sounds->play(SoundBoard::Sfx::Explosion); });
+}
+
+void Widget::playSlowMotionChange() {
+    const bool on = m_deadEye->isActive();
+    if (on == m_slowMotionSounding)
+        return;
+    m_slowMotionSounding = on;
+    m_sounds->setSlowMotion(on);
+    m_sounds->play(on ? SoundBoard::Sfx::SlowOn : SoundBoard::Sfx::SlowOff);
+}
+
+// The magazine decides whether a bullet leaves; an empty one clicks once per
+// press of the left button.
+void Widget::fire() {
+    const int loaded = m_bulletSystem->bulletCount();
+    const QPoint aim(int(m_mousePos.x()), int(m_mousePos.y()));
+    m_bulletSystem->shoot(m_gun->center(), aim);
+    if (m_bulletSystem->bulletCount() < loaded) {
+        m_sounds->play(SoundBoard::Sfx::Shot);
+    } else if (loaded < 1 && !m_dryClickMade) {
+        m_sounds->play(SoundBoard::Sfx::DryClick);
+        m_dryClickMade = true;
+    }
 }
 
 // ---------------------------------------------------------------- input
@@ -691,6 +756,8 @@ void Widget::endInputTick() {
 void Widget::keyPressEvent(QKeyEvent* event) {
     if (bool* flag = keyFlag(event->key()))
         pressFlag(*flag);
+    else if (event->key() == Qt::Key_M && !event->isAutoRepeat())
+        m_sounds->toggleMuted();
 }
 
 void Widget::keyReleaseEvent(QKeyEvent* event) {
@@ -749,9 +816,13 @@ void Widget::updateKeys() {
     if (m_keyJump && !m_character->isAirborne()) {
         m_character->setVy(kJumpSpeed);
         m_character->setAirborne(true);
+        m_sounds->play(SoundBoard::Sfx::Jump);
     }
     if (m_keyDown) {
         if (m_character->isAirborne()) {
+            if (!m_fastDropSounding)
+                m_sounds->play(SoundBoard::Sfx::FastDrop);
+            m_fastDropSounding = true;
             m_character->setVy(m_character->vy() + kFastFallPush);
             m_character->setFastFall(true);
         }
@@ -766,8 +837,12 @@ void Widget::updateKeys() {
         m_character->setVx(0.0);
     if (m_keyEscape)
         gamePause();
-    if (m_keySkill)
+    if (m_keySkill) {
+        const bool dashing = m_rush->isActive();
         m_rush->start();
+        if (!dashing && m_rush->isActive())
+            m_sounds->play(SoundBoard::Sfx::Dash);
+    }
 }
 
 void Widget::updateMouse() {
@@ -790,14 +865,14 @@ void Widget::updateMouse() {
 // The right button switches the slow motion; with the left one also held the
 // gun fires towards the last click point.
 void Widget::updateDeadEyeFromMouse(bool& endTick) {
+    if (!m_mouseLeft)
+        m_dryClickMade = false;
     if (m_deadEye->energy() < kMinDeadEyeEnergy)
         stopDeadEye();
     if (m_mouseRight) {
         if (m_mouseLeft) {
-            if (m_deadEye->isActive()) {
-                const QPoint aim(int(m_mousePos.x()), int(m_mousePos.y()));
-                m_bulletSystem->shoot(m_gun->center(), aim);
-            }
+            if (m_deadEye->isActive())
+                fire();
         } else if (!m_deadEye->isActive() && m_deadEye->energy() >= kMinDeadEyeEnergy) {
             m_deadEye->activate(kDeadEyeFactor);
             m_environment->setSpeed(kDeadEyeFactor * m_baseSpeed);
@@ -818,6 +893,8 @@ bool Widget::runButtonAction(GameButton* button) {
     if (m_stage == Stage::Run) {
         if (id == ButtonId::Pause)
             gamePause();
+        if (m_stage != stageBefore)
+            m_sounds->play(SoundBoard::Sfx::Button);
         return m_stage != stageBefore;
     }
     if (!m_mouseLeft)
@@ -862,6 +939,8 @@ bool Widget::runButtonAction(GameButton* button) {
     default:
         break;
     }
+    if (m_stage != stageBefore)
+        m_sounds->play(SoundBoard::Sfx::Button);
     return m_stage != stageBefore;
 }
 
@@ -904,8 +983,14 @@ void Widget::updateSkill() {
 }
 
 void Widget::updateMonsterState() {
-    if (m_stage == Stage::Run || m_stage == Stage::Win)
-        m_monsterSystem->updateState();
+    if (m_stage != Stage::Run && m_stage != Stage::Win)
+        return;
+    const int before = m_monsterSystem->state();
+    m_monsterSystem->updateState();
+    if (before != BossState::Approach && m_monsterSystem->state() == BossState::Approach) {
+        m_sounds->play(SoundBoard::Sfx::SaucerApproach);
+        m_sounds->setMusic(SoundBoard::Music::Boss);
+    }
 }
 
 void Widget::updateMonsterAttack() {
@@ -1089,6 +1174,7 @@ void Widget::spawnCactus() {
         return;
     auto* cactus = new Cacti(this);
     cactus->wire(m_character, m_bulletSystem, m_scoreBoard);
+    connectObstacleSounds(cactus);
     cactus->setPos(QPointF(right, m_groundLine - cactus->height() + kCactusFootDepth));
     m_cactusList.append(cactus);
 }
@@ -1109,6 +1195,7 @@ void Widget::spawnBird() {
         return;
     auto* bird = new Bird(this);
     bird->wire(m_character, m_bulletSystem, m_scoreBoard);
+    connectObstacleSounds(bird);
     const double h = bird->height();
     const int low = int(m_groundLine - h - kBirdHighest);
     const int high = int(m_groundLine - h - kBirdLowest);

@@ -23,6 +23,7 @@ class ProgressBar;
 class QTimer;
 class Rush;
 class ScoreBoard;
+class SoundBoard;
 class StatusBar;
 class TextList;
 
@@ -66,6 +67,7 @@ public:
     ScoreBoard* scoreBoard() const { return m_scoreBoard; }
     NumberSet* essenceDisplay() const { return m_essenceDisplay; }
     Rush* rush() const { return m_rush.get(); }
+    SoundBoard* sounds() const { return m_sounds; }
     const Cursors& cursors() const { return m_cursors; }
     const QPixmap& guideImage() const { return m_guideImage; }
     QList<QTimer*> timers() const;
@@ -134,6 +136,10 @@ private:
     void bankScore();
     void stopDeadEye();
     void explodeObstacles();
+    void connectSounds();
+    void connectObstacleSounds(Obstacle* obstacle);
+    void fire();
+    void playSlowMotionChange();
     void endInterruptedDash();
     void forgetDeathBeforePause();
 
@@ -212,5 +218,11 @@ private:
     // The dash skill has no parent; the window releases it.
     std::unique_ptr<Rush> m_rush;
     bool m_aimCursorShown = false;
+    SoundBoard* m_sounds = nullptr;
+    // What the sound has last been told: a fast drop under way, the slow
+    // motion on, a dry click already made for the left button held now.
+    bool m_fastDropSounding = false;
+    bool m_slowMotionSounding = false;
+    bool m_dryClickMade = false;
     bool m_cursorChosen = false;
 };

@@ -1,0 +1,187 @@
+#include "gameclock.h"
+#include "gameharness.h"
+#include "gameids.h"
+
+#include "bulletsystem.h"
+#include "crashbox.h"
+#include "deadeye.h"
+#include "gamebutton.h"
+#include "gamecharacter.h"
+#include "monster.h"
+#include "monstersystem.h"
+#include "obstacle.h"
+#include "scoreboard.h"
+#include "skill.h"
+#include "soundboard.h"
+
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTest>
+
+using Sfx = SoundBoard::Sfx;
+using Music = SoundBoard::Music;
+
+namespace {
+const QPointF kSky(1200, 200);
+
+int played(GameHarness& game, Sfx sfx) {
+    return game->sounds()->played().count(sfx);
+}
+
+// Every timer in its true ratio and a paint (the saucer's approach counts
+// painted frames), until the condition holds (at most `limit` ticks).
+template <typename Condition> bool tickUntil(GameHarness& game, Condition done, int limit = 2000) {
+    GameClock clock(game.widget());
+    for (int i = 0; i < limit && !done(); ++i) {
+        clock.tick();
+        game.paint();
+    }
+    return done();
+}
+
+bool reachFight(GameHarness& game) {
+    if (!game.reachStage(Stage::Run))
+        return false;
+    game->character()->setInvincible(true);
+    game->character()->keepInvincible = true;
+    while (game->scoreBoard()->score() < 20)
+        game->updateScores();
+    MonsterSystem* boss = game->monsterSystem();
+    return tickUntil(
+        game,
+        [boss] { return boss->state() == BossState::Fighting && !boss->monster()->isEntering(); },
+        3000);
+}
+} // namespace
+
+class SoundWiringTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+    void init() { QSettings(QStringLiteral("Brimtalon"), QStringLiteral("Brimtalon")).clear(); }
+    void runEvents();
+    void shootingAndSlowMotion();
+    void bossFight();
+    void screensChooseTheMusic();
+    void muteIsRemembered();
+};
+
+// Each event once, however long its key is held.
+void SoundWiringTest::runEvents() {
+    GameHarness game;
+    QVERIFY(game.reachStage(Stage::Menu));
+    game.clickButton(ButtonId::Start);
+    QCOMPARE(played(game, Sfx::Button), 1);
+    QVERIFY(tickUntil(game, [&] { return !game->character()->isAirborne(); }));
+    game->sounds()->clearRecord();
+    game.pressKey(Qt::Key_W);
+    game.tick(10);
+    QCOMPARE(played(game, Sfx::Jump), 1);
+    game.releaseKey(Qt::Key_W);
+    game.pressKey(Qt::Key_S);
+    game.tick(30);
+    game.releaseKey(Qt::Key_S);
+    QCOMPARE(played(game, Sfx::FastDrop), 1);
+    QCOMPARE(played(game, Sfx::Land), 1);
+    game.pressKey(Qt::Key_F);
+    game.tick(5);
+    game.releaseKey(Qt::Key_F);
+    QCOMPARE(played(game, Sfx::Dash), 1);
+
+    // The dash is invincible: a cactus it runs into explodes.
+    for (int i = 0; i < 300 && game->cactusList().isEmpty(); ++i)
+        game->updateObstacles();
+    Obstacle* cactus = game->cactusList().value(0);
+    QVERIFY(cactus);
+    cactus->setPos(game->character()->position());
+    QVERIFY(tickUntil(
+        game, [cactus] { return cactus->exploding; }, 5));
+    QCOMPARE(played(game, Sfx::Explosion), 1);
+    QCOMPARE(played(game, Sfx::Hit), 0);
+
+    QVERIFY(tickUntil(game, [&] { return !game->rush()->isActive(); }));
+    game->character()->setHealth(0.0);
+    game.tick();
+    QCOMPARE(game->stage(), int(Stage::GameOver));
+    QCOMPARE(played(game, Sfx::Death), 1);
+}
+
+void SoundWiringTest::shootingAndSlowMotion() {
+    GameHarness game;
+    QVERIFY(game.reachStage(Stage::Run));
+    game->sounds()->clearRecord();
+    game.pressMouse(kSky, Qt::RightButton);
+    game.tick();
+    QCOMPARE(played(game, Sfx::SlowOn), 1);
+    QCOMPARE(game->sounds()->musicVolume() < 0.3, true);
+    // Held, the left button fires as fast as the magazine allows, then
+    // clicks once on the empty magazine.
+    const int magazine = game->bulletSystem()->bulletCount();
+    game.pressMouse(kSky);
+    game.tick();
+    QCOMPARE(played(game, Sfx::Shot), 1);
+    QVERIFY(tickUntil(
+        game, [&] { return game->bulletSystem()->bulletCount() == 0; }, 200));
+    tickUntil(
+        game, [] { return false; }, 10);
+    QCOMPARE(played(game, Sfx::Shot), magazine);
+    QCOMPARE(played(game, Sfx::DryClick), 1);
+    game.releaseMouse(kSky);
+    game.releaseMouse(kSky, Qt::RightButton);
+    game.tick();
+    QCOMPARE(played(game, Sfx::SlowOff), 1);
+}
+
+void SoundWiringTest::bossFight() {
+    GameHarness game;
+    QVERIFY(reachFight(game));
+    QCOMPARE(played(game, Sfx::SaucerApproach), 1);
+    QCOMPARE(game->sounds()->music(), Music::Boss);
+    Monster* monster = game->monsterSystem()->monster();
+    const QPointF target = monster->crashBox()->rects().first().center();
+    game.pressMouse(target, Qt::RightButton);
+    game.tick();
+    game.pressMouse(target);
+    QVERIFY(tickUntil(
+        game, [&] { return played(game, Sfx::SaucerHit) > 0; }, 200));
+    QCOMPARE(played(game, Sfx::HeadLaunch), played(game, Sfx::SaucerHit));
+    game.releaseMouse(target);
+    game.releaseMouse(target, Qt::RightButton);
+    emit game->monsterSystem()->gameWin();
+    QCOMPARE(played(game, Sfx::Victory), 1);
+    QCOMPARE(game->sounds()->music(), Music::Jingle);
+}
+
+void SoundWiringTest::screensChooseTheMusic() {
+    GameHarness game;
+    game->writeEssence(1000);
+    QVERIFY(game.reachStage(Stage::Upgrade));
+    QCOMPARE(game->sounds()->music(), Music::Main);
+    game.clickButton(ButtonId::Confirm);
+    QCOMPARE(played(game, Sfx::Upgrade), 1);
+    game.clickButton(ButtonId::Start);
+    QVERIFY(game->sounds()->isMusicPlaying());
+    game.clickButton(ButtonId::Pause);
+    QCOMPARE(game->stage(), int(Stage::Pause));
+    QVERIFY(!game->sounds()->isMusicPlaying());
+    game.clickButton(ButtonId::Continue);
+    QVERIFY(game->sounds()->isMusicPlaying());
+    game->character()->setHealth(0.0);
+    game.tick();
+    QCOMPARE(game->sounds()->music(), Music::None);
+}
+
+void SoundWiringTest::muteIsRemembered() {
+    GameHarness game;
+    QVERIFY(game.reachStage(Stage::Run));
+    game.tapKey(Qt::Key_M);
+    QVERIFY(game->sounds()->isMuted() && !game->sounds()->isMusicPlaying());
+    game->sounds()->clearRecord();
+    game.tapKey(Qt::Key_W);
+    QVERIFY(game->sounds()->played().isEmpty());
+    game.restart();
+    QVERIFY(game->sounds()->isMuted());
+}
+
+QTEST_MAIN(SoundWiringTest)
+#include "tst_soundwiring.moc"
