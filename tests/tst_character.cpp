@@ -1,29 +1,33 @@
 #include "animation.h"
+#include "attachment.h"
 #include "crashbox.h"
 #include "deadeye.h"
 #include "environmentsystem.h"
 #include "gamecharacter.h"
+#include "gameids.h"
+#include "progressbar.h"
+#include "skill.h"
 #include "testsupport.h"
 
-#include <QSignalSpy>
-#include <QTest>
-#include <QTimer>
-
+#include <QPointer>
+#include <QtTest>
 #include <algorithm>
 #include <tuple>
 
 namespace {
 constexpr double kGround = 500.0;
+constexpr double kHomeX = 0.3 * 1920;
 
-// A dinosaur on a 1920-pixel-wide screen, its level file kept in a scratch directory.
+// A dinosaur on a 1920-pixel-wide screen with its DeadEye and its dash; the
+// level file stays in a scratch directory, the DeadEye clock is stopped.
 struct Rig {
     ScopedWorkingDirectory dir;
     EnvironmentSystem environment{QRect(0, 0, 1920, 1080), 8.0};
     DeadEye deadEye;
     GameCharacter dino{&environment};
+    Rush rush{&dino, &environment, 15.0, 150.0};
     Rig() {
-        for (QTimer* timer : deadEye.findChildren<QTimer*>())
-            timer->stop();
+        deadEye.timer()->stop();
         dino.setDeadEye(&deadEye);
     }
     // Lands on the ground line at x; the tick on the ground resets gravity.
@@ -34,183 +38,313 @@ struct Rig {
         dino.fall();
         dino.fall();
     }
+    void steps(int count) {
+        for (int i = 0; i < count; ++i)
+            deadEye.updateEnergy();
+    }
 };
-
-enum Condition { Normal, DuringDeadEye, NeverLanded, SidewaysOff };
 } // namespace
 
 class TestCharacter : public QObject {
     Q_OBJECT
+
 private slots:
-    void startLandingAndReset();
-    void jumpFromGround();
-    void posturesKeepTheFeetAndBuildTheirBoxes();
-    void sidewaysStep_data();
-    void sidewaysStep();
-    void moveToArrivesExactly();
-    void gravityUnderDeadEyeAndFastFall();
-};
+    void startLandingAndReset() {
+        Rig rig;
+        GameCharacter& c = rig.dino;
+        QVERIFY(c.isAirborne() && c.isInvincible() && !c.hasLanded() && c.groundY() == 300.0);
+        // Only the first landing on the real ground (below y = 1) ends the start invincibility.
+        rig.landAt(100.0, 1.0);
+        QVERIFY(!c.hasLanded() && c.isInvincible());
+        rig.landAt(100.0, 2.0);
+        QVERIFY(c.hasLanded() && !c.isInvincible());
+        c.setInvincible(true);
+        rig.landAt(300.0);
+        QVERIFY(c.isInvincible());
 
-void TestCharacter::startLandingAndReset() {
-    Rig rig;
-    GameCharacter& c = rig.dino;
-    QVERIFY(c.isAirborne() && c.isInvincible() && !c.hasLanded());
-    QCOMPARE(c.groundY(), 300.0);
-    // Only the first landing on the real ground (below y = 1) ends the start invincibility.
-    rig.landAt(100.0, 1.0);
-    QVERIFY(!c.hasLanded() && c.isInvincible());
-    rig.landAt(100.0, 2.0);
-    QVERIFY(c.hasLanded() && !c.isInvincible());
-    c.setInvincible(true);
-    rig.landAt(300.0);
-    QVERIFY(c.isInvincible());
-
-    c.setPosture(2);
-    c.setVx(6.0);
-    c.setGravity(0.5);
-    c.setCanMoveSideways(false);
-    c.die();
-    c.reset();
-    QVERIFY(c.isInvincible() && !c.hasLanded() && !c.keepInvincible && c.canMoveSideways());
-    QVERIFY(c.vx() == 0.0 && c.gravity() == 1.6 && c.health() == 1.0 && c.posture() == 1);
-    QVERIFY(c.groundY() == kGround && !c.isAirborne()); // where it stands is kept
-    // While the dash keeps the invincibility, the first landing does not end it.
-    c.keepInvincible = true;
-    rig.landAt(300.0);
-    QVERIFY(c.hasLanded() && c.isInvincible());
-}
-
-void TestCharacter::jumpFromGround() {
-    Rig rig;
-    GameCharacter& c = rig.dino;
-    rig.landAt(200.0);
-    QSignalSpy landings(&c, &GameCharacter::hitGround);
-    c.setVy(-30.0);
-    c.setAirborne(true);
-    QList<double> heights; // above the ground, after each tick
-    while (c.isAirborne() && heights.size() < 100) {
-        c.fall();
-        heights << kGround - c.position().y();
+        c.setPosture(Posture::Low);
+        c.setVx(6.0);
+        c.setGravity(0.5);
+        c.setCanMoveSideways(false);
+        c.die();
+        c.reset();
+        QVERIFY(c.isInvincible() && !c.hasLanded() && !c.keepInvincible && c.canMoveSideways());
+        QVERIFY(c.vx() == 0.0 && c.gravity() == 1.6 && c.health() == 1.0);
+        QCOMPARE(c.posture(), Posture::Upright);
+        QVERIFY(c.groundY() == kGround && !c.isAirborne()); // where it stands is kept
+        // While the dash keeps the invincibility, the first landing does not end it.
+        c.keepInvincible = true;
+        rig.landAt(300.0);
+        QVERIFY(c.hasLanded() && c.isInvincible());
     }
-    QCOMPARE(heights.first(), 28.4);
-    QCOMPARE(std::max_element(heights.begin(), heights.end()) - heights.begin(), 17);
-    QCOMPARE(heights.at(17), 266.4);
-    QCOMPARE(heights.size(), 37);
-    QCOMPARE(heights.last(), 0.0);
-    QCOMPARE(landings.count(), 1);
-}
 
-void TestCharacter::posturesKeepTheFeetAndBuildTheirBoxes() {
-    Rig rig;
-    GameCharacter& c = rig.dino;
-    c.setPosition(QPointF(100.0, 200.0));
-    c.updateCrashBox(1);
-    QCOMPARE(c.crashBox()->rects(),
-             QList<QRectF>({QRectF(143.5, 200, 43.5, 31), QRectF(100, 231, 65.25, 31),
-                            QRectF(121.75, 262, 43.5, 32)}));
-    QCOMPARE(c.center(), QPointF(143.0, 247.0));
+    void jumpFromGround() {
+        Rig rig;
+        GameCharacter& c = rig.dino;
+        rig.landAt(200.0);
+        QSignalSpy landings(&c, &GameCharacter::hitGround);
+        c.setVy(-30.0);
+        c.setAirborne(true);
+        QList<double> heights; // above the ground, after each tick
+        while (c.isAirborne() && heights.size() < 100) {
+            c.fall();
+            heights << kGround - c.position().y();
+        }
+        QVERIFY(heights.size() == 37 && heights.last() == 0.0 && landings.count() == 1);
+        QCOMPARE(heights.first(), 28.4);
+        QCOMPARE(std::max_element(heights.begin(), heights.end()) - heights.begin(), 17);
+        QCOMPARE(heights.at(17), 266.4);
+    }
 
-    // Ducking moves the top down by 94 - 59 = 35 px.
-    c.setPosture(2);
-    QCOMPARE(c.position(), QPointF(100.0, 235.0));
-    QCOMPARE(c.frame().size(), QSize(118, 59));
-    QCOMPARE(c.animation()->currentFrame, 0);
-    QCOMPARE(c.crashBox()->rects(),
-             QList<QRectF>({QRectF(103, 237, 111, 17), QRectF(119, 254, 79, 20),
-                            QRectF(129.5, 274, 19.5, 20)}));
-    QCOMPARE(c.center(), QPointF(159.0, 264.0));
-    c.setPosture(1);
-    QCOMPARE(c.position(), QPointF(100.0, 200.0));
+    void posturesKeepTheFeetAndBuildTheirBoxes() {
+        Rig rig;
+        GameCharacter& c = rig.dino;
+        c.setPosition(QPointF(100.0, 200.0));
+        c.updateCrashBox(Posture::Upright);
+        QCOMPARE(c.crashBox()->rects(),
+                 QList<QRectF>({QRectF(143.5, 200, 43.5, 31), QRectF(100, 231, 65.25, 31),
+                                QRectF(121.75, 262, 43.5, 32)}));
+        QCOMPARE(c.center(), QPointF(143.0, 247.0));
+        // Ducking moves the top down by 94 - 59 = 35 px.
+        c.setPosture(Posture::Low);
+        QVERIFY(c.position() == QPointF(100.0, 235.0) && c.frame().size() == QSize(118, 59));
+        QCOMPARE(c.crashBox()->rects(),
+                 QList<QRectF>({QRectF(103, 237, 111, 17), QRectF(119, 254, 79, 20),
+                                QRectF(129.5, 274, 19.5, 20)}));
+        QCOMPARE(c.center(), QPointF(159.0, 264.0));
+        c.setPosture(Posture::Upright);
+        QCOMPARE(c.position(), QPointF(100.0, 200.0));
+        // Anything else keeps the posture and its sprite.
+        Animation* before = c.animation();
+        c.setPosture(5);
+        QVERIFY(c.posture() == Posture::Upright && c.animation() == before);
+        c.updateCrashBox(7);
+        QVERIFY(c.crashBox()->rects().isEmpty());
+    }
 
-    // Anything but 1 or 2 keeps the posture and its sprite.
-    Animation* before = c.animation();
-    c.setPosture(5);
-    QVERIFY(c.posture() == 1 && c.animation() == before);
-    c.updateCrashBox(7);
-    QVERIFY(c.crashBox()->rects().isEmpty());
-}
+    // Nothing moves before the first landing or with sideways movement off; first
+    // the margins pull back, 40 px on the left and (W - 1) - w = 1832 on the right.
+    void sidewaysStep() {
+        for (const auto& [landed, sideways, slow, startX, vx, expectedX] :
+             {std::tuple{true, true, false, 30.0, 0.0, 30.0},
+              {true, true, false, 30.0, 6.0, 46.0},
+              {true, true, false, 40.0, -6.0, 34.0},
+              {true, true, false, 1850.0, 6.0, 1838.0},
+              {true, true, false, 1833.0, 6.0, 1839.0},
+              {true, true, true, 500.0, 6.0, 500.06},
+              {false, true, false, 500.0, 6.0, 500.0},
+              {true, false, false, 500.0, 6.0, 500.0}}) {
+            Rig rig;
+            landed ? rig.landAt(startX) : rig.dino.setPosition(QPointF(startX, kGround));
+            rig.dino.setCanMoveSideways(sideways);
+            if (slow)
+                rig.deadEye.activate(0.1);
+            rig.dino.setVx(vx);
+            rig.dino.horizontal_shift();
+            QCOMPARE(rig.dino.position().x(), expectedX);
+        }
+    }
 
-void TestCharacter::sidewaysStep_data() {
-    QTest::addColumn<int>("condition");
-    QTest::addColumn<double>("startX");
-    QTest::addColumn<double>("vx");
-    QTest::addColumn<double>("expectedX");
-    QTest::newRow("left of the margin, standing still") << int(Normal) << 30.0 << 0.0 << 30.0;
-    QTest::newRow("left of the margin, moving right") << int(Normal) << 30.0 << 6.0 << 46.0;
-    QTest::newRow("on the margin, one step over it") << int(Normal) << 40.0 << -6.0 << 34.0;
-    // Past the right edge: pulled back to (W - 1) - w = 1832 before stepping.
-    QTest::newRow("past the right edge") << int(Normal) << 1850.0 << 6.0 << 1838.0;
-    QTest::newRow("exactly touching the right edge") << int(Normal) << 1833.0 << 6.0 << 1839.0;
-    QTest::newRow("during DeadEye") << int(DuringDeadEye) << 500.0 << 6.0 << 500.06;
-    QTest::newRow("never landed") << int(NeverLanded) << 500.0 << 6.0 << 500.0;
-    QTest::newRow("sideways movement off") << int(SidewaysOff) << 500.0 << 6.0 << 500.0;
-}
+    void moveToArrivesExactly() {
+        Rig rig;
+        GameCharacter& c = rig.dino;
+        c.targetX = 500.0;
+        for (const auto& [fromX, speed, toX] : {std::tuple{400.0, 8.0, 408.0},
+                                                {600.0, 16.0, 584.0},
+                                                {492.0, 8.0, 500.0},
+                                                {505.5, 16.0, 500.0}}) {
+            c.setPosition(QPointF(fromX, 100.0));
+            c.autoMove = true;
+            c.move_to(speed);
+            QCOMPARE(c.position().x(), toX);
+            QCOMPARE(c.autoMove, toX != 500.0); // arriving ends the steering
+        }
+    }
 
-void TestCharacter::sidewaysStep() {
-    QFETCH(int, condition);
-    QFETCH(double, startX);
-    QFETCH(double, vx);
-    QFETCH(double, expectedX);
-    Rig rig;
-    GameCharacter& c = rig.dino;
-    condition == NeverLanded ? c.setPosition(QPointF(startX, kGround)) : rig.landAt(startX);
-    if (condition == DuringDeadEye)
+    void gravityUnderDeadEyeAndFastFall() {
+        Rig rig;
+        GameCharacter& c = rig.dino;
+        c.setGroundY(kGround);
+        c.setPosition(QPointF(100.0, 300.0));
+        c.setVy(-10.0);
         rig.deadEye.activate(0.1);
-    c.setCanMoveSideways(condition != SidewaysOff);
-    c.setVx(vx);
-    c.horizontal_shift();
-    QCOMPARE(c.position().x(), expectedX);
-}
-
-void TestCharacter::moveToArrivesExactly() {
-    Rig rig;
-    GameCharacter& c = rig.dino;
-    c.targetX = 500.0;
-    for (const auto& [fromX, speed, toX] : {std::tuple{400.0, 8.0, 408.0},
-                                            {600.0, 16.0, 584.0},
-                                            {492.0, 8.0, 500.0},
-                                            {505.5, 16.0, 500.0}}) {
-        c.setPosition(QPointF(fromX, 100.0));
-        c.autoMove = true;
-        c.move_to(speed);
-        QCOMPARE(c.position().x(), toX);
-        QCOMPARE(c.autoMove, toX != 500.0); // arriving ends the steering
-    }
-}
-
-void TestCharacter::gravityUnderDeadEyeAndFastFall() {
-    Rig rig;
-    GameCharacter& c = rig.dino;
-    c.setGroundY(kGround);
-    c.setPosition(QPointF(100.0, 300.0));
-    c.setVy(-10.0);
-    rig.deadEye.activate(0.1);
-    // The stored gravity shrinks by f² on every airborne tick and fast fall holds it
-    // at 3.5; the distance moved is scaled by f² either way.
-    for (const auto& [fastFall, gravity, vy] :
-         {std::tuple{false, 0.016, -9.984}, {false, 0.00016, -9.98384}, {true, 3.5, -6.48384}}) {
-        const double y = c.position().y();
-        c.setFastFall(fastFall);
+        // The stored gravity shrinks by f² on every airborne tick and fast fall holds it
+        // at 3.5; the distance moved is scaled by f² either way.
+        for (const auto& [fastFall, gravity, vy] : {std::tuple{false, 0.016, -9.984},
+                                                    {false, 0.00016, -9.98384},
+                                                    {true, 3.5, -6.48384}}) {
+            const double y = c.position().y();
+            c.setFastFall(fastFall);
+            c.fall();
+            QVERIFY(qFuzzyCompare(c.gravity(), gravity) && qFuzzyCompare(c.vy(), vy));
+            QCOMPARE(c.position().y(), y + 0.01 * vy);
+        }
+        // Back to 1.6 on the first tick after the skill ends; fast fall clears on
+        // the tick after the landing.
+        c.setFastFall(false);
+        rig.deadEye.deactivate();
         c.fall();
-        QVERIFY(qFuzzyCompare(c.gravity(), gravity) && qFuzzyCompare(c.vy(), vy));
-        QCOMPARE(c.position().y(), y + 0.01 * vy);
-    }
-    // Back to 1.6 on the first tick after the skill ends; fast fall adds 3.5 a tick
-    // and clears on the tick after the landing.
-    c.setFastFall(false);
-    rig.deadEye.deactivate();
-    c.fall();
-    QCOMPARE(c.gravity(), 1.6);
-    c.setFastFall(true);
-    const double vy = c.vy();
-    c.fall();
-    QCOMPARE(c.vy(), vy + 3.5);
-    while (c.isAirborne())
+        QCOMPARE(c.gravity(), 1.6);
+        c.setFastFall(true);
+        while (c.isAirborne())
+            c.fall();
+        QVERIFY(c.isFastFall());
         c.fall();
-    QVERIFY(c.isFastFall());
-    c.fall();
-    QVERIFY(!c.isFastFall() && c.gravity() == 1.6);
-}
+        QVERIFY(!c.isFastFall() && c.gravity() == 1.6);
+    }
+
+    void dashClocksEndOn151And1501() {
+        Rig rig;
+        Rush& rush = rig.rush;
+        GameCharacter& c = rig.dino;
+        QCOMPARE(rush.bar()->type, BarType::Skill);
+        // A held key calls start on every tick; only the first one counts.
+        for (int call = 1; call <= 150; ++call) {
+            rush.start();
+            rush.update();
+        }
+        QVERIFY(rush.isActive() && !rush.isReady());
+        QCOMPARE(rush.cooldownLeft(), 135.0);
+        QVERIFY(rig.environment.speed() == 16.0 && c.posture() == Posture::Low);
+        QVERIFY(c.isInvincible() && c.keepInvincible && c.autoMove);
+
+        c.autoMove = false;
+        rush.update(); // the 151st
+        QVERIFY(!rush.isActive() && rush.elapsed() == 0.0 && rig.environment.speed() == 8.0);
+        QVERIFY(!c.isInvincible() && !c.keepInvincible && c.autoMove && c.targetX == kHomeX);
+        QCOMPARE(c.posture(), Posture::Upright);
+        for (int call = 152; call <= 1500; ++call) {
+            rush.start();
+            rush.update();
+            if (call == 750)
+                QCOMPARE(rush.bar()->progress(), 0.5);
+        }
+        QVERIFY(!rush.isReady() && !rush.isActive());
+        rush.update();
+        QVERIFY(rush.isReady() && rush.cooldownLeft() == 0.0);
+        rush.start(); // the key still held starts the next dash
+        QVERIFY(rush.isActive());
+        rush.update();
+        rush.reset(); // also mid-dash: ready again at once, with a full bar
+        QVERIFY(rush.isReady() && !rush.isActive() && rush.elapsed() == 0.0);
+        QCOMPARE(rush.bar()->progress(), 1.0);
+    }
+
+    // Begun under DeadEye: the slowed speed doubles, and stop halves it back at once.
+    void dashStopAndTarget() {
+        for (const auto& [posture, width, targetX] :
+             {std::tuple{Posture::Upright, 1920, 960.0 - 43.5},
+              {Posture::Low, 1920, 960.0 - 59.0},
+              {Posture::Upright, 1367, 683.0 - 43.5}}) {
+            Rig rig;
+            rig.environment.setScreenRect(QRect(0, 0, width, 800));
+            rig.environment.setSpeed(0.8);
+            rig.dino.setPosture(posture);
+            rig.rush.start();
+            QVERIFY(rig.dino.targetX == targetX && rig.environment.speed() == 1.6);
+            rig.rush.update();
+            rig.rush.update();
+            rig.rush.stop();
+            QVERIFY(!rig.rush.isActive() && !rig.dino.isInvincible() && rig.rush.elapsed() == 0.0);
+            QVERIFY(rig.environment.speed() == 0.8 && rig.dino.targetX == 0.3 * width);
+            QCOMPARE(rig.dino.posture(), Posture::Upright);
+            // The cooldown keeps running from the start of the dash.
+            QCOMPARE(rig.rush.cooldownLeft(), 149.8);
+            rig.rush.start();
+            QVERIFY(!rig.rush.isActive());
+        }
+    }
+
+    void deadEyeEnergy() {
+        Rig rig;
+        DeadEye& d = rig.deadEye;
+        QCOMPARE(d.timer()->interval(), 200);
+        // A fresh skill waits 30 idle steps before recharging, later only 10.
+        d.setEnergy(45.5);
+        rig.steps(30);
+        QCOMPARE(d.energy(), 45.5);
+        rig.steps(2);
+        QCOMPARE(d.energy(), 49.5);
+        rig.steps(2);
+        QCOMPARE(d.energy(), 50.0);
+        d.activate(0.1);
+        rig.steps(5);
+        QCOMPARE(d.energy(), 45.0);
+        d.deactivate();
+        d.recovery = 0.35;
+        rig.steps(10);
+        QCOMPARE(d.energy(), 45.0);
+        rig.steps(2);
+        QCOMPARE(d.energy(), 45.7);
+        // Running dry stops the skill and already counts as the first idle step.
+        d.setEnergy(1.5);
+        d.activate(0.1);
+        rig.steps(1);
+        QVERIFY(d.isActive());
+        rig.steps(1);
+        QVERIFY(!d.isActive() && d.timeFactor() == 1.0 && d.energy() == 0.0);
+        QCOMPARE(d.rechargeDelay(), 9);
+    }
+
+    void deadEyeSwitchingAndReset() {
+        Rig rig;
+        DeadEye& d = rig.deadEye;
+        QSignalSpy changes(&d, &DeadEye::state_changed);
+        d.setEnergy(1.0); // the window's "at least 1.0" passes, activate needs more
+        d.activate(0.1);
+        QVERIFY(!d.isActive() && d.timeFactor() == 1.0);
+        d.setEnergy(1.0001);
+        d.activate(0.1);
+        QCOMPARE(d.timeFactor(), 0.1);
+        d.activate(2.0);
+        QVERIFY(d.isActive() && d.timeFactor() == 1.0);
+        d.deactivate();
+        d.deactivate();
+        QVERIFY(!d.isActive() && d.timeFactor() == 1.0);
+        QCOMPARE(changes.count(), 5); // every call emits, whatever the state
+
+        d.maxEnergy = 20.0;
+        d.activate(0.1);
+        d.veilColor.setAlpha(50);
+        QPointer<ProgressBar> oldBar = d.bar();
+        d.reset();
+        QVERIFY(changes.count() == 7 && d.energy() == 20.0 && d.rechargeDelay() == 10);
+        QVERIFY(!d.isActive() && d.timeFactor() == 1.0);
+        QCOMPARE(d.veilColor, QColor(255, 205, 0, 0));
+        QVERIFY(oldBar.isNull() && d.bar()->parent() == &d && d.bar()->progress() == 1.0);
+        QVERIFY(d.bar()->type == BarType::DeadEye && d.bar()->fillColor() == QColor(80, 80, 80));
+        QCOMPARE(d.bar()->borderColor(), QColor(80, 80, 80));
+    }
+
+    // Every DeadEye signal rebuilds the look from frame 0; the first play() does not
+    // advance, so frame 3 shows once before the two-tick cycle.
+    void gunPlaceAndLook() {
+        Rig rig;
+        Gun gun(&rig.deadEye, nullptr, &rig.dino);
+        rig.dino.setPosition(QPointF(100.0, 200.0));
+        QVERIFY(gun.position() == QPointF(60.0, 170.0) && gun.center() == QPointF(81.0, 191.0));
+        const QPixmap plain(":/images/gun_nocolor.png");
+        for (int index : {0, 3, 0, 0, 1, 1, 2, 2, 3, 3}) {
+            QCOMPARE(gun.frame().toImage(), plain.copy(index * 43, 0, 43, 43).toImage());
+            gun.setFrame(gun.animation()->play());
+        }
+        QPointer<Animation> previous = gun.animation();
+        for (const auto& [energy, activate, look] : {std::tuple{50.0, true, 2},
+                                                     {50.0, true, 2},
+                                                     {50.0, false, 1},
+                                                     {1.0, true, 1},
+                                                     {1.5, true, 2}}) {
+            rig.deadEye.setEnergy(energy);
+            activate ? rig.deadEye.activate(0.1) : rig.deadEye.deactivate();
+            QVERIFY(previous.isNull() && gun.animationType() == look);
+            previous = gun.animation();
+            QCOMPARE(gun.animation()->currentFrame, 3);
+        }
+        rig.steps(2); // runs dry
+        QVERIFY(previous.isNull() && gun.animationType() == 1);
+        QCOMPARE(gun.frame().toImage(), plain.copy(0, 0, 43, 43).toImage());
+    }
+};
 
 QTEST_MAIN(TestCharacter)
 #include "tst_character.moc"

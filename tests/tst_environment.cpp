@@ -1,99 +1,90 @@
-#include <QPainter>
-#include <QPointer>
-#include <QTest>
-#include <cmath>
-#include <memory>
-
 #include "environmentobject.h"
 #include "environmentsystem.h"
 #include "ground.h"
 #include "paintrecorder.h"
 
+#include <QPainter>
+#include <QPointer>
+#include <QtTest>
+#include <cmath>
+#include <memory>
+
 namespace {
 const QRect kScreen(0, 0, 1200, 800);
-constexpr double kRight = 1199;    // QRect::right()
-constexpr int kTicksPerState = 25; // 500 ms of 20 ms scene ticks
+constexpr double kRight = 1199; // QRect::right()
 
-bool flat(const Ground* g) {
-    return g->p1().y() == g->p2().y();
-}
 double length(const Ground* g) {
     return g->p2().x() - g->p1().x();
 }
 
-// The segments one updateState call appended: flats of 180 to under 300 px, or
-// three-piece bumps that only ever follow a horizontal segment.
+// The segments one updateState call appended at ground height y: flats of 180 to
+// under 300 px, or three-piece bumps k px high that only follow a flat.
 void checkNewSegments(const QList<Ground*>& added, const Ground* previous, double y, int& bumps) {
     for (int i = 0; i < added.size(); previous = added[i - 1]) {
         const Ground* a = added[i];
         QCOMPARE(a->p1().y(), y);
         if (length(a) >= 180.0) {
-            QVERIFY(flat(a) && length(a) < 300.0);
+            QVERIFY(a->p2().y() == y && length(a) < 300.0);
             ++i;
             continue;
         }
-        QVERIFY2(i + 2 < added.size(), "a bump comes as three segments");
-        QVERIFY2(previous && flat(previous), "a bump only follows a horizontal segment");
+        QVERIFY2(i + 2 < added.size() && previous && previous->p2().y() == previous->p1().y(),
+                 "a bump comes as three segments after a flat one");
         const Ground* c = added[i + 2];
         const double k = a->p2().y() - y;
-        QVERIFY(k == std::floor(k) && k >= -10 && k <= 9);
-        QVERIFY(flat(added[i + 1]) && added[i + 1]->p1().y() == y + k && c->p2().y() == y);
+        QVERIFY(k == std::floor(k) && k >= -10 && k <= 9 && c->p2().y() == y);
+        QVERIFY(added[i + 1]->p1().y() == y + k && added[i + 1]->p2().y() == y + k);
+        // 30 to 50 wide; both slopes run |(r + 0.5) k|, r recovered from the width.
         const double width = c->p2().x() - a->p1().x();
-        QVERIFY(width >= 30.0 && width < 50.0);
-        // Both slopes run s = |(r + 0.5) k|, r recovered from the width.
         const double r = (width / 50.0 - 0.6) / 0.4;
-        QVERIFY(qAbs(length(a) - qAbs((r + 0.5) * k)) < 1e-9 && qAbs(length(c) - length(a)) < 1e-9);
+        QVERIFY(r >= 0.0 && r < 1.0 && qAbs(length(a) - qAbs((r + 0.5) * k)) < 1e-9);
+        QVERIFY(qAbs(length(c) - length(a)) < 1e-9);
         i += 3;
         ++bumps;
     }
 }
 
-// One bookkeeping call at ground height y and the 25 movement steps that follow it.
+// One bookkeeping call at ground height y and the 25 movement steps (500 ms) that follow.
 void checkState(EnvironmentSystem& environment, double y, int& bumps) {
-    const QList<Ground*> groundsBefore = environment.grounds();
-    const QList<EnvironmentObject*> cloudsBefore = environment.clouds();
-    const QPointer<Ground> front = groundsBefore.value(0);
-    const QPointer<EnvironmentObject> frontCloud = cloudsBefore.value(0);
+    const QList<Ground*> grounds = environment.grounds();
+    const QList<EnvironmentObject*> clouds = environment.clouds();
+    const QPointer<Ground> front = grounds.value(0);
+    const QPointer<EnvironmentObject> frontCloud = clouds.value(0);
     const int groundGone = front && front->p2().x() < -100 ? 1 : 0;
     const int cloudGone = frontCloud && frontCloud->isOutOfScreen() ? 1 : 0;
-    const bool cloudDue = cloudsBefore.isEmpty() || cloudsBefore.last()->pos().x() <= 0.8 * 1200;
-
+    const bool cloudDue = clouds.isEmpty() || clouds.last()->pos().x() <= 0.8 * 1200;
     environment.updateState(y);
-    const QList<Ground*>& grounds = environment.grounds();
-    const QList<EnvironmentObject*>& clouds = environment.clouds();
+    const QList<Ground*>& now = environment.grounds();
     // At most one segment and one cloud go, the first, once due, and are deleted.
-    QCOMPARE(grounds.mid(0, groundsBefore.size() - groundGone), groundsBefore.mid(groundGone));
-    QCOMPARE(clouds.mid(0, cloudsBefore.size() - cloudGone), cloudsBefore.mid(cloudGone));
+    QCOMPARE(now.mid(0, grounds.size() - groundGone), grounds.mid(groundGone));
+    QCOMPARE(environment.clouds().mid(0, clouds.size() - cloudGone), clouds.mid(cloudGone));
     QVERIFY((!groundGone || !front) && (!cloudGone || !frontCloud));
-    const Ground* previous = groundsBefore.isEmpty() ? nullptr : groundsBefore.last();
-    checkNewSegments(grounds.mid(groundsBefore.size() - groundGone), previous, y, bumps);
-    for (int i = 1; i < grounds.size(); ++i)
-        QCOMPARE(grounds[i]->p1(), grounds[i - 1]->p2());
+    checkNewSegments(now.mid(grounds.size() - groundGone), grounds.value(grounds.size() - 1), y,
+                     bumps);
+    for (int i = 1; i < now.size(); ++i)
+        QCOMPARE(now[i]->p1(), now[i - 1]->p2());
     // A fresh environment starts at the right edge; building stops once the
     // ground reaches beyond the right edge + 300, and not before.
-    if (groundsBefore.isEmpty())
-        QCOMPARE(grounds.first()->p1(), QPointF(kRight, y));
-    QVERIFY(grounds.last()->p2().x() > kRight + 300);
-    const qsizetype lastGroup = length(grounds.last()) >= 180.0 ? 1 : 3;
-    if (grounds.size() > lastGroup)
-        QVERIFY(grounds[grounds.size() - lastGroup - 1]->p2().x() <= kRight + 300);
-
+    QVERIFY(!grounds.isEmpty() || now.first()->p1() == QPointF(kRight, y));
+    QVERIFY(now.last()->p2().x() > kRight + 300);
+    const qsizetype lastGroup = length(now.last()) >= 180.0 ? 1 : 3;
+    QVERIFY(now.size() <= lastGroup || now[now.size() - lastGroup - 1]->p2().x() <= kRight + 300);
     // A cloud is born beyond the right edge, in a band of the first segment's height.
-    QCOMPARE(clouds.size() - cloudsBefore.size() + cloudGone, qsizetype(cloudDue));
-    const QPointF born = clouds.last()->pos();
-    const double gy = grounds.first()->p2().y();
+    QCOMPARE(environment.clouds().size() - clouds.size() + cloudGone, qsizetype(cloudDue));
+    const QPointF born = environment.clouds().last()->pos();
+    const double gy = now.first()->p2().y();
     QVERIFY(!cloudDue || (born.y() >= 0.15 * gy && born.y() < 0.55 * gy));
     QVERIFY(!cloudDue || (born.x() >= 1200 && born.x() < 1.2 * 1200));
 
-    const QLineF line = grounds.first()->line();
-    const QPointF cloud = clouds.first()->pos();
-    for (int tick = 0; tick < kTicksPerState; ++tick)
+    const QLineF line = now.first()->line();
+    const QPointF cloud = environment.clouds().first()->pos();
+    for (int tick = 0; tick < 25; ++tick)
         environment.updateMovement();
-    const double moved = kTicksPerState * environment.speed();
-    QCOMPARE(grounds.first()->line(), line.translated(-moved, 0.0));
-    QCOMPARE(clouds.first()->pos(), cloud - QPointF(moved, 0.0));
+    const double moved = 25 * environment.speed();
+    QCOMPARE(now.first()->line(), line.translated(-moved, 0.0));
+    QCOMPARE(environment.clouds().first()->pos(), cloud - QPointF(moved, 0.0));
     // A cloud is out once its right edge is left of 0.
-    for (const EnvironmentObject* c : clouds)
+    for (const EnvironmentObject* c : environment.clouds())
         QCOMPARE(c->isOutOfScreen(), c->pos().x() + 191 < 0);
 }
 } // namespace
@@ -134,9 +125,11 @@ private slots:
 
     void painting() {
         EnvironmentSystem environment(kScreen, 8.0);
-        int bumps = 0;
-        for (int state = 0; state < 10; ++state)
-            checkState(environment, 400.0, bumps);
+        for (int state = 0; state < 10; ++state) {
+            environment.updateState(400.0);
+            for (int tick = 0; tick < 25; ++tick)
+                environment.updateMovement();
+        }
         RecordingPaintDevice device(kScreen.size());
         QPainter painter(&device);
         // Segments with the caller's pen, then the clouds.

@@ -1,0 +1,347 @@
+#include "bulletsystem.h"
+#include "deadeye.h"
+#include "environmentsystem.h"
+#include "gamebutton.h"
+#include "gamecharacter.h"
+#include "gamenumber.h"
+#include "gametext.h"
+#include "paintrecorder.h"
+#include "progressbar.h"
+#include "scoreboard.h"
+#include "skill.h"
+#include "statusbar.h"
+#include "testsupport.h"
+
+#include <QPainter>
+#include <QPointer>
+#include <QtTest>
+
+namespace {
+// The pictures one paint call draws, by target rectangle.
+template <typename Item> QList<QRectF> paintedPixmaps(Item& item) {
+    RecordingPaintDevice device;
+    QPainter painter(&device);
+    item.paint(painter);
+    QList<QRectF> rects;
+    for (const PaintCall& call : device.callsOf(PaintCall::Pixmap))
+        rects << call.rect;
+    return rects;
+}
+
+QPixmap picture(int width, int height) {
+    QPixmap pixmap(width, height);
+    pixmap.fill(Qt::darkGray);
+    return pixmap;
+}
+} // namespace
+
+class TestDisplay : public QObject {
+    Q_OBJECT
+
+private slots:
+    void numbers() {
+        const QPixmap strip(QStringLiteral(":/images/numbers.png"));
+        for (const auto& [requested, digit] : {std::pair{9, 9}, {0, 0}, {10, 0}, {-1, 0}}) {
+            GameNumber changed(7);
+            changed.setDigit(requested);
+            QVERIFY(GameNumber(requested).digit() == digit && changed.digit() == digit);
+            QCOMPARE(changed.image().toImage(), strip.copy(digit * 45, 0, 45, 50).toImage());
+        }
+        NumberSet set(7, 55);
+        for (const auto& [value, digits, number] : {std::tuple{1234, "0001234", 1234},
+                                                    {-5, "0000000", 0},
+                                                    {123456789, "3456789", 3456789}}) {
+            set.setNumber(value);
+            QString shown;
+            for (const GameNumber* digit : set.digits())
+                shown += QString::number(digit->digit());
+            QVERIFY(shown == QLatin1String(digits) && set.number() == number);
+        }
+        // Laid out by the bottom-right corner; the digits touch each other.
+        set.setBottomRight(QPointF(1881.6, 55));
+        QVERIFY(set.pos() == QPointF(1566.6, 5) && set.bottomRight() == QPointF(1881.6, 55));
+        QList<QRectF> expected;
+        for (int i = 0; i < 7; ++i)
+            expected << QRectF(1566.6 + i * 45, 5, 45, 50);
+        QCOMPARE(paintedPixmaps(set), expected);
+        NumberSet empty(0, 123);
+        empty.setBottomRight(QPointF(9, 9));
+        QVERIFY(empty.number() == 0 && empty.totalWidth() == 0.0 && empty.pos() == QPointF(9, 9));
+    }
+
+    void scoreBoard() {
+        ScoreBoard board;
+        // The window's layout: right edge at 98 % of 1920 pixels, 5 pixels from the top.
+        board.setBottomRight(QPointF(0.98 * 1920, 1.1 * board.height()));
+        const QPointF pos(0.98 * 1920 - 315, 5);
+        QCOMPARE(board.pos(), pos);
+        // Hidden, it paints nothing but keeps counting; the score never goes below 0.
+        board.addScore(10);
+        QVERIFY(paintedPixmaps(board).isEmpty());
+        board.addScore(-30);
+        QCOMPARE(board.score(), 0);
+        board.setScore(-7);
+        board.addScore(20);
+        board.subtractScore(5);
+        QCOMPARE(board.score(), 15);
+        board.setVisible(true);
+        QCOMPARE(paintedPixmaps(board).size(), 7);
+        board.setScore(12345678);
+        QVERIFY(board.score() == 12345678 && board.digits()->number() == 2345678);
+        board.reset();
+        QVERIFY(board.score() == 0 && board.digits()->number() == 0 && !board.isVisible());
+        QCOMPARE(board.pos(), pos);
+    }
+
+    // The hold is 4 steps per UTF-16 unit.
+    void textFade_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("holdTime");
+        QTest::newRow("empty: fades out right after full opacity") << QString() << 0;
+        QTest::newRow("one character") << QStringLiteral("a") << 4;
+        QTest::newRow("forty characters") << QString(40, QLatin1Char('z')) << 160;
+        QTest::newRow("a line break and a surrogate pair")
+            << QString::fromUtf8("a\n\xF0\x9F\xA6\x96") << 16;
+    }
+
+    void textFade() {
+        QFETCH(QString, text);
+        QFETCH(int, holdTime);
+        TextList list(QRect(100, 100, 600, 200), QColor(40, 40, 40, 200));
+        list.addText(text);
+        GameText* added = list.texts().first();
+        QVERIFY(added->holdTime() == holdTime && added->color() == QColor(40, 40, 40, 0));
+        QSignalSpy spy(added, &GameText::end);
+        RecordingPaintDevice device;
+        QPainter painter(&device);
+        QList<int> alphas;
+        while (spy.isEmpty() && alphas.size() < 1000) {
+            const qsizetype drawn = device.calls().size();
+            added->display(painter);
+            QVERIFY(text.isEmpty() || device.calls().size() > drawn);
+            alphas.append(added->color().alpha());
+            // Every step draws with the new alpha, the ending one too.
+            QVERIFY(text.isEmpty() || device.calls().last().pen.color() == added->color());
+        }
+        QVERIFY(text.isEmpty() || device.calls().last().font == QFont(QStringLiteral("黑体"), 25));
+        // 51 steps in, holdTime opaque steps, 50 steps out, and the end step.
+        QList<int> expected;
+        for (int alpha = 5; alpha <= 255; alpha += 5)
+            expected.append(alpha);
+        expected += QList<int>(holdTime, 255);
+        for (int alpha = 250; alpha >= 5; alpha -= 5)
+            expected.append(alpha);
+        QCOMPARE(alphas, expected << 5);
+        QVERIFY(spy.count() == 1 && added->isEnded());
+    }
+
+    void textListInOrderAndRestartsWhenCleared() {
+        TextList list(QRect(100, 100, 600, 200), QColor(40, 40, 40));
+        list.addText(QStringLiteral("a"));  // ends on its 106th step
+        list.addText(QStringLiteral("bc")); // ends on its 110th step
+        QSignalSpy spy(&list, &TextList::end);
+        RecordingPaintDevice device;
+        QPainter painter(&device);
+        const QPointer<GameText> first = list.texts().at(0);
+        GameText* second = list.texts().at(1);
+        for (int call = 1; call <= 106; ++call)
+            list.display(painter);
+        QVERIFY(first->isEnded() && list.index() == 0 && second->color().alpha() == 0);
+        // The next text starts on the call after the previous one ended.
+        list.display(painter);
+        QVERIFY(list.index() == 1 && second->color().alpha() == 5 && first->color().alpha() == 5);
+        for (int call = 108; call <= 216; ++call)
+            list.display(painter);
+        QVERIFY(second->isEnded() && list.lastEnded() && spy.isEmpty());
+        // Finished: every further call repeats end() and draws nothing.
+        const qsizetype drawn = device.calls().size();
+        list.display(painter);
+        list.display(painter);
+        QVERIFY(spy.count() == 2 && device.calls().size() == drawn);
+        // Cleared, it starts again at its first text; empty, it draws nothing and never ends.
+        list.clear();
+        QVERIFY(first.isNull() && list.count() == 0 && list.index() == 0);
+        for (int i = 0; i < 300; ++i)
+            list.display(painter);
+        QVERIFY(spy.count() == 2 && device.calls().size() == drawn);
+        list.addText(QStringLiteral("again"));
+        list.addText(QStringLiteral("and again"));
+        list.display(painter);
+        QVERIFY(list.index() == 0 && list.texts().at(0)->color().alpha() == 5);
+    }
+
+    void progressClampsAndCompletes() {
+        ProgressBar bar(400, 40, QPointF(3, 4), 3.0);
+        QVERIFY(bar.rect() == QRectF(3, 4, 400, 40) && bar.progress() == 0.0);
+        QList<double> seen; // complete() comes before the value is stored
+        connect(&bar, &ProgressBar::complete, this, [&] { seen << bar.progress(); });
+        for (const auto& [value, stored] : {std::pair{0.5, 0.5},
+                                            {-0.5, 0.0},
+                                            {0.999, 0.999},
+                                            {1.0, 1.0},
+                                            {1.0, 1.0},
+                                            {0.2, 0.2},
+                                            {1.7, 1.0}}) {
+            bar.setProgress(value);
+            QCOMPARE(bar.progress(), stored);
+        }
+        QCOMPARE(seen, QList<double>({0.999, 1.0, 0.2}));
+    }
+
+    // A 300 x 30 bar at (10, 20): the fill is inset by half the border width; the
+    // outline straddles the rectangle with a pen of the truncated width.
+    void progressPaint() {
+        for (const auto& [borderWidth, progress, fill, penWidth] :
+             {std::tuple{3.0, 0.5, QRectF(11.5, 21.5, 148.5, 27), 3.0},
+              {4.5, 1.0, QRectF(12.25, 22.25, 295.5, 25.5), 4.0}}) {
+            ProgressBar bar(300, 30, QPointF(10, 20), borderWidth);
+            bar.setFillColor(QColor(255, 233, 111));
+            bar.setBorderColor(QColor(1, 2, 3));
+            bar.setProgress(progress);
+            RecordingPaintDevice device;
+            QPainter painter(&device);
+            const QPen pen(QColor(9, 8, 7), 11.0, Qt::DashLine);
+            painter.setPen(pen);
+            painter.setBrush(Qt::Dense3Pattern);
+            bar.paint(painter);
+            QVERIFY(painter.pen() == pen && painter.brush() == QBrush(Qt::Dense3Pattern));
+            const QList<PaintCall> rects = device.callsOf(PaintCall::Rect);
+            QVERIFY(rects.size() == 2 && rects[0].rect == fill &&
+                    rects[0].pen.style() == Qt::NoPen);
+            QCOMPARE(rects[0].brush, QBrush(QColor(255, 233, 111)));
+            QVERIFY(rects[1].rect == QRectF(10, 20, 300, 30) && rects[1].brush == Qt::NoBrush);
+            QCOMPARE(rects[1].pen, QPen(QColor(1, 2, 3), penWidth));
+        }
+        // QRect(0, 0, 800, 600) has the integer centre (399, 299).
+        ProgressBar bar(400, 40, QPointF(7, 7), 3.0);
+        bar.placeBelowCenter(QRect(100, 50, 801, 601));
+        QVERIFY(bar.rect() == QRectF(300, 350, 400, 40) && bar.position() == QPointF(300, 350));
+        bar.setWidth(301);
+        bar.setHeight(31);
+        bar.centerIn(QRect(0, 0, 800, 600));
+        QVERIFY(bar.rect() == QRectF(248.5, 283.5, 301, 31) &&
+                bar.position() == QPointF(248.5, 283.5));
+    }
+
+    void buttons() {
+        GameButton button(picture(99, 44), QPointF(100, 50));
+        QCOMPARE(button.rect(), QRectF(100, 50, 99, 44));
+        QCOMPARE(paintedPixmaps(button), QList<QRectF>{QRectF(100, 50, 99, 44)});
+        // Hidden, it still has a hit rectangle: the window decides about clicks.
+        button.setVisible(false);
+        QVERIFY(paintedPixmaps(button).isEmpty());
+        button.setBottomRight(QPointF(799, 599));
+        QCOMPARE(button.rect(), QRectF(700, 555, 99, 44));
+        button.setImage(picture(158, 142));
+        QCOMPARE(button.rect(), QRectF(700, 555, 158, 142));
+
+        const QRect window(0, 0, 800, 600); // integer centre (399, 299)
+        for (const auto& [size, area, place, pos] :
+             {std::tuple{QSize(158, 142), window, &GameButton::centerIn, QPointF(320, 228)},
+              {QSize(99, 45), window, &GameButton::centerIn, QPointF(350, 277)}, // halves truncated
+              {QSize(158, 142), QRect(0, 0, 800, 601), &GameButton::centerInLowerPart,
+               QPointF(320, 429)},
+              {QSize(158, 142), QRect(10, 0, 801, 600), &GameButton::centerInLeftHalf,
+               QPointF(130, 228)},
+              // The right half ends at left + 2 * (width / 2) - 1, dropping the odd column.
+              {QSize(158, 142), QRect(10, 0, 801, 600), &GameButton::centerInRightHalf,
+               QPointF(530, 228)}}) {
+            GameButton placed(picture(size.width(), size.height()), QPointF(-1, -1));
+            (placed.*place)(area);
+            QCOMPARE(placed.rect(), QRectF(pos, QSizeF(size)));
+        }
+    }
+
+    void statusBar() {
+        const QRect screen(0, 0, 1920, 1080);
+        ScopedWorkingDirectory dir;
+        EnvironmentSystem environment(screen, 8.0);
+        GameCharacter character(&environment);
+        DeadEye deadEye;
+        BulletSystem bullets(QRect(0, 0, 800, 600));
+        Rush rush(&character, &environment, 15.0, 150.0);
+        StatusBar panel(&deadEye, &bullets, &rush, QRect(0, 0, 800, 600));
+        QVERIFY(!panel.isVisible() && panel.panelRect().isNull());
+        // Integer halving of the window height for the bar height.
+        panel.updatePosition(QRect(0, 0, 1000, 1010));
+        QVERIFY(panel.panelRect() == QRect(25, 727, 325, 242) && deadEye.bar()->height() == 40.0);
+        // The owners' bars may have been replaced since; the layout must reach the new ones.
+        deadEye.reset();
+        bullets.reset(screen);
+        panel.updatePosition(screen);
+        QVERIFY(panel.panelRect() == QRect(48, 777, 624, 259) && bullets.screenRect() == screen);
+        QCOMPARE(bullets.bar()->rect(), QRectF(230.4, 820.8, 288, 43));
+        QCOMPARE(deadEye.bar()->rect(), QRectF(230.4, 885.6, 288, 43));
+        QCOMPARE(rush.bar()->rect(), QRectF(230.4, 950.4, 288, 43));
+
+        // Hidden, the panel draws nothing but still has the owners update their bars.
+        QImage image(screen.size(), QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QImage expected = image.copy();
+        QPainter painter(&image);
+        panel.paint(painter);
+        QCOMPARE(image, expected);
+        bullets.shoot(QPointF(10, 10), QPoint(100, 10));
+        deadEye.setEnergy(25.0);
+        rush.start();
+        panel.updateBars();
+        QVERIFY(bullets.bar()->progress() == 0.9 && deadEye.bar()->progress() == 0.5);
+        QCOMPARE(rush.bar()->progress(), 0.0);
+
+        // Shown: the outline, then each bar with its label centred in a 153 x 43 box
+        // from x 76; the caller's pen and brush come back, the font stays at 20 pt.
+        const QPen pen(Qt::red, 5);
+        painter.setPen(pen);
+        painter.setBrush(Qt::green);
+        panel.setVisible(true);
+        panel.paint(painter);
+        QVERIFY(painter.pen() == pen && painter.brush() == QBrush(Qt::green));
+        QCOMPARE(painter.font().pointSize(), 20);
+        painter.end();
+        painter.begin(&expected);
+        painter.setPen(QPen(QColor(40, 40, 40), 3));
+        painter.drawRect(QRect(48, 777, 624, 259));
+        painter.setFont(QFont(QFont().family(), 20));
+        painter.setPen(QColor(40, 40, 40));
+        const QStringList names = {QStringLiteral("弹药量"), QStringLiteral("死亡之眼"),
+                                   QStringLiteral("技能")};
+        const QList<ProgressBar*> bars = {bullets.bar(), deadEye.bar(), rush.bar()};
+        for (int i = 0; i < 3; ++i) {
+            bars[i]->paint(painter);
+            painter.drawText(QRect(76, int(820.8 + 64.8 * i), 153, 43), Qt::AlignCenter, names[i]);
+        }
+        painter.end();
+        QCOMPARE(image, expected);
+    }
+
+    void labelsFitNarrowWindows_data() {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("pointSize");
+        QTest::newRow("1920") << 1920 << 20;
+        QTest::newRow("1366") << 1366 << 0;
+        QTest::newRow("1280") << 1280 << 0;
+    }
+
+    // Where the 20 pt labels fit they keep their size; on a laptop the font
+    // shrinks until the longest label clears the edges of its box.
+    void labelsFitNarrowWindows() {
+        QFETCH(int, width);
+        QFETCH(int, pointSize);
+        const QRect screen(0, 0, width, width * 9 / 16);
+        DeadEye deadEye;
+        BulletSystem bullets(screen);
+        StatusBar panel(&deadEye, &bullets, nullptr, screen);
+        panel.updatePosition(screen);
+        panel.setVisible(true);
+        QImage image(screen.size(), QImage::Format_RGB32);
+        QPainter painter(&image);
+        panel.paint(painter);
+        const QFont font = painter.font();
+        QCOMPARE(font.pointSize() == 20, pointSize == 20);
+        const int box = int(0.08 * width);
+        QVERIFY(QFontMetrics(font).horizontalAdvance(QStringLiteral("死亡之眼")) <= box - 12);
+    }
+};
+
+QTEST_MAIN(TestDisplay)
+#include "tst_display.moc"
