@@ -112,11 +112,19 @@ private slots:
         QVERIFY(bumps > 0);
     }
 
-    void cloudWithRightEdgeAtZeroStays() {
+    // A cloud is due once the newest one is no farther right than 80 % of the width,
+    // and out once its right edge (191 px wide) is left of 0.
+    void cloudEdges() {
         EnvironmentSystem environment(kScreen, 8.0);
         environment.updateState(400.0);
+        for (const auto& [x, born] : {std::pair{960.5, 0}, {960.0, 1}}) {
+            environment.clouds().last()->setPos(QPointF(x, 10));
+            const qsizetype before = environment.clouds().size();
+            environment.updateState(400.0);
+            QCOMPARE(environment.clouds().size() - before, born);
+        }
         EnvironmentObject* cloud = environment.clouds().first();
-        cloud->setPos(QPointF(-183, 10)); // 191 px wide
+        cloud->setPos(QPointF(-183, 10));
         environment.updateMovement();
         QVERIFY(!cloud->isOutOfScreen());
         environment.updateMovement();

@@ -107,6 +107,7 @@ private slots:
         // starts with the step that destroys it.
         step(o);
         QCOMPARE(w.score.score(), score);
+        QCOMPARE(o->pos().x(), kind < KindHead ? 4.0 : 10.0); // cacti and birds always scroll
         if (kind == KindBird)
             QCOMPARE(static_cast<Bird*>(o)->dropCount(), destroyed ? 2 : 0);
     }
@@ -203,19 +204,20 @@ private slots:
     void ball() {
         World w;
         w.character.setGroundY(300.0);
-        auto* ball = static_cast<Ball*>(w.make(KindBall, QPointF(0.0, 284.9), 10.0));
+        auto* ball = static_cast<Ball*>(w.make(KindBall, QPointF(0.0, 290.0), 10.0));
         ball->setDelay(3);
         ball->setAngle(M_PI / 2);
         ball->setHitPos(QPointF(1.0, 2.0));
-        for (const auto& [y, speed] : {std::pair{284.9, 10.0},
-                                       {284.9, 10.0},
-                                       {284.9, 10.0},
-                                       {294.9, 10.3},
-                                       {305.2, 10.6},
-                                       {315.8, 10.9}}) {
+        for (const auto& [y, speed, active] : {std::tuple{290.0, 10.0, true},
+                                               {290.0, 10.0, true},
+                                               {290.0, 10.0, true},
+                                               {300.0, 10.3, true},
+                                               {310.3, 10.6, false},
+                                               {320.9, 10.9, false}}) {
             ball->shift();
             QCOMPARE(ball->pos().y(), y);
             QCOMPARE(ball->speed(), speed);
+            QCOMPARE(ball->active, active);
         }
         QVERIFY(ball->exploding && !ball->active && w.score.score() == 0);
         QCOMPARE(ball->hitPos(), QPointF(1.0, 2.0));
@@ -243,9 +245,12 @@ private slots:
         }
         // Within 240 px it stops steering for good, even once far away again.
         const QPointF target = head->target();
-        const QPointF direction = head->direction();
-        head->setPos(target - QPointF(38.0 + 239.0, 37.0));
+        head->setPos(target - QPointF(38.0 + 241.0, 37.0));
         head->shift();
+        QVERIFY(head->isHoming());
+        head->setPos(target - QPointF(38.0 + 240.0, 37.0));
+        head->shift();
+        const QPointF direction = head->direction();
         QVERIFY(!head->isHoming());
         w.place(QPointF(100.0, 900.0));
         head->setPos(QPointF(1500.0, 1000.0));
