@@ -1,26 +1,50 @@
 #pragma once
 
-#include <QByteArray>
-#include <QString>
-#include <QTemporaryDir>
+// What every suite shares: the game driver (and its scoped working directory)
+// and whole-file access for checking saved files.
+#include "gamedriver.h"
+#include "obstacle.h"
 
-class Widget;
+#include <QByteArray>
+#include <QFile>
+#include <QPointer>
+#include <QString>
+
+#include <algorithm>
 
 // The whole content of a file; empty when it cannot be read.
-QByteArray readFile(const QString& name);
+inline QByteArray readFile(const QString& name) {
+    QFile file(name);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 // Replaces the content of a file; false when it cannot.
-bool writeFile(const QString& name, const QByteArray& content);
+inline bool writeFile(const QString& name, const QByteArray& content) {
+    QFile file(name);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+           file.write(content) == content.size();
+}
 
-// Runs a test inside its own empty working directory, so saved files never
-// touch the real ones; the previous directory comes back on destruction.
-class ScopedWorkingDirectory {
-public:
-    ScopedWorkingDirectory();
-    ~ScopedWorkingDirectory();
-    QString path() const { return m_dir.path(); }
-    bool isValid() const { return m_dir.isValid(); }
-
-private:
-    QTemporaryDir m_dir;
-    QString m_previous;
-};
+// Leaves one cactus and one bird, both new from the window's own spawner: the
+// others (some may be exploding) are pushed out of the window, where the
+// spawner removes them, and the cactus is kept clear of the gap a bird needs.
+// Nothing else moves meanwhile.
+inline void freshObstacles(Widget* w) {
+    QList<QPointer<Obstacle>> leftovers;
+    for (Obstacle* o : w->cactusList() + w->birdList())
+        leftovers << o;
+    const auto fresh = [&leftovers](const QList<Obstacle*>& list) {
+        return list.size() == 1 && !leftovers.contains(list.first());
+    };
+    for (int i = 0; i < 1000 && !(fresh(w->cactusList()) && fresh(w->birdList())); ++i) {
+        for (const QList<Obstacle*>* list : {&w->cactusList(), &w->birdList()}) {
+            for (Obstacle* o : *list) {
+                if (o != list->last() || leftovers.contains(o))
+                    o->setPos(QPointF(-5000, 0));
+            }
+        }
+        if (Obstacle* cactus = w->cactusList().value(w->cactusList().size() - 1))
+            cactus->setPos(QPointF(std::min(cactus->pos().x(), 1400.0), cactus->pos().y()));
+        w->updateObstacles();
+    }
+}

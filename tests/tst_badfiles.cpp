@@ -1,23 +1,19 @@
-#include "gameharness.h"
+#include "gameids.h"
+#include "testsupport.h"
 
 #include "gamebutton.h"
 #include "gamecharacter.h"
-#include "gamenumber.h"
 #include "savedfile.h"
+#include "scoreboard.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QRegularExpression>
-#include <QScopeGuard>
 #include <QTest>
 
-#include <algorithm>
 #include <climits>
 #include <csignal>
-#include <functional>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -29,84 +25,56 @@ namespace {
 const QString kScoreFile = QStringLiteral("game_score.txt");
 const QString kMarkerFile = QStringLiteral("data_0");
 const QString kLevelFile = QStringLiteral("data_1");
-constexpr int kPricePerLevel = 50;
-constexpr int kMaxPrice = 1500;
-constexpr int kDigitsShown = 10000000;
-constexpr int kRunScore = 57;
+const QString kEverything = QStringLiteral("the whole directory");
+enum Setup { Missing, Content, Directory };
 
-// ProcDirectory runs in /proc, which takes no new file, not even from root.
-enum Setup { Missing, Content, Directory, Unreadable, ReadOnlyDirectory, ProcDirectory };
-
-// What the menu's seven digits show of a bank.
-int shownBank(qint64 bank) {
-    return int(std::clamp<qint64>(bank, 0, INT_MAX) % kDigitsShown);
+// What the started game read from `file`: the bank, the level, or whether it is a first start.
+int readBy(GameDriver& game, const QString& file) {
+    return file == kScoreFile   ? game->readEssence()
+           : file == kLevelFile ? game->character()->level()
+                                : int(game->isFirstStart());
 }
-
-// A saved file as it was before the game started: it must stay so (still a
-// directory, still missing) or hold exactly what QTextStream << int writes.
-struct Snapshot {
-    QString name;
-    QByteArray content = readFile(name);
-    bool isDirectory = QFileInfo(name).isDir();
-    bool exists = QFileInfo::exists(name);
-
-    bool sound() const {
-        static const QRegularExpression number(QStringLiteral("^(0|-?[1-9][0-9]*)$"));
-        const QFileInfo info(name);
-        if (isDirectory || !info.exists())
-            return info.isDir() == isDirectory && info.exists() == exists;
-        const QByteArray now = readFile(name);
-        bool ok = false;
-        now.toInt(&ok);
-        return (exists && now == content) ||
-               (ok && number.match(QString::fromLatin1(now)).hasMatch());
-    }
-};
-
 } // namespace
 
 class BadFilesTest : public QObject {
     Q_OBJECT
 private slots:
-    void matrix_data();
-    void matrix();
+    void contents_data();
+    void contents();
+    void unwritablePlaces_data();
+    void unwritablePlaces();
     void killedWriteLeavesOldOrNewContent();
 };
 
-void BadFilesTest::matrix_data() {
+void BadFilesTest::contents_data() {
     QTest::addColumn<QString>("file");
     QTest::addColumn<int>("setup");
     QTest::addColumn<QByteArray>("content");
-    QTest::addColumn<int>("expected"); // the bank, the level, or whether it is a first start
-
-    for (const QString& file : {kScoreFile, kLevelFile, kMarkerFile}) {
-        // The marker only has to exist as a regular file.
-        const auto row = [&file](const char* name, Setup setup, const QByteArray& content, int bank,
-                                 int level, bool firstStart) {
-            QTest::addRow("%s %s", qPrintable(file), name) << file << int(setup) << content
-                                                           << (file == kScoreFile   ? bank
-                                                               : file == kLevelFile ? level
-                                                                                    : firstStart);
+    QTest::addColumn<int>("expected");
+    // The marker only has to exist as a regular file.
+    QTest::newRow("marker missing") << kMarkerFile << int(Missing) << QByteArray() << 1;
+    QTest::newRow("marker garbage") << kMarkerFile << int(Content) << QByteArray("lots") << 0;
+    QTest::newRow("marker directory") << kMarkerFile << int(Directory) << QByteArray() << 1;
+    for (const QString& file : {kScoreFile, kLevelFile}) {
+        const auto reads = [&file](const char* name, const QByteArray& content, int value) {
+            QTest::addRow("%s %s", qPrintable(file), name)
+                << file << int(Content) << content << value;
         };
-        const auto reads = [&row](const char* name, const QByteArray& content, int value) {
-            row(name, Content, content, value, value, false);
-        };
-        row("missing", Missing, "", 0, 1, true);
+        const int fallback = file == kScoreFile ? 0 : 1;
+        QTest::addRow("%s missing", qPrintable(file))
+            << file << int(Missing) << QByteArray() << fallback;
+        QTest::addRow("%s directory", qPrintable(file))
+            << file << int(Directory) << QByteArray() << fallback;
         reads("empty", "", 0);
         reads("white space only", " \t\n \r\n ", 0);
         reads("non-numeric", "lots", 0);
         reads("negative", "-42", -42);
-        reads("larger than int", "4294967297", INT_MAX);
         reads("0x1F", "0x1F", 31);
         reads("010", "010", 8);
         reads("0b101", "0b101", 5);
         reads("binary garbage", QByteArray("\x89PNG\r\n\x1a\n\0\xff\xfe\x80", 12), 0);
-        row("a directory in its place", Directory, "", 0, 1, true);
-        row("no read permission", Unreadable, "120", 0, 1, false);
-        // Nothing can be written next to the file; the marker is missing here.
-        row("read-only working directory", ReadOnlyDirectory, "3", 3, 3, true);
-        row("working directory even root cannot write", ProcDirectory, "", 0, 1, true);
         // Beyond int, even beyond 64 bits, in any base: the nearest int, never wrapped.
+        reads("larger than int", "4294967297", INT_MAX);
         reads("INT_MAX + 1", "2147483648", INT_MAX);
         reads("INT_MIN - 1", "-2147483649", INT_MIN);
         reads("2^64 + 1", "18446744073709551617", INT_MAX);
@@ -123,91 +91,67 @@ void BadFilesTest::matrix_data() {
     }
 }
 
-void BadFilesTest::matrix() {
+// Reading never rewrites a file; a missing one is created with its fallback.
+void BadFilesTest::contents() {
     QFETCH(QString, file);
     QFETCH(int, setup);
     QFETCH(QByteArray, content);
     QFETCH(int, expected);
-    if ((setup == Unreadable || setup == ReadOnlyDirectory) && geteuid() == 0)
-        QSKIP("Root ignores file permissions; the directory and /proc rows cover unwritable "
-              "places.");
-    if (setup == ProcDirectory && !QFileInfo::exists("/proc/self/status"))
-        QSKIP("No /proc to use as an unwritable working directory.");
-
-    GameHarness game;
-    // The directory must be writable again for its removal.
-    const auto restore =
-        qScopeGuard([&game] { chmod(QFile::encodeName(game.directory()).constData(), 0700); });
-    // A later start with a bank that pays for an upgrade, then the bad file.
-    QVERIFY(writeFile(kMarkerFile, "1") && writeFile(kLevelFile, "1"));
-    QVERIFY(writeFile(kScoreFile, file == kScoreFile ? "0" : "5000") && QFile::remove(file));
-    if (setup == ProcDirectory)
-        QVERIFY(QDir::setCurrent("/proc"));
-    else if (setup == Directory)
+    GameDriver game;
+    QVERIFY(QFile::remove(file));
+    if (setup == Directory)
         QVERIFY(QDir::current().mkdir(file));
-    else if (setup != Missing && !(file == kMarkerFile && setup == ReadOnlyDirectory))
-        QVERIFY(writeFile(file, content));
-    if (setup == Unreadable)
-        QVERIFY(QFile::setPermissions(file, QFileDevice::Permissions()));
-    if (setup == ReadOnlyDirectory)
-        QVERIFY(chmod(QFile::encodeName(game.directory()).constData(), 0555) == 0);
-    const bool fileWritable = setup == Missing || setup == Content;
-    const auto writable = [&](const QString& name) {
-        return name == file ? fileWritable : setup < ReadOnlyDirectory;
-    };
-    const QList<Snapshot> before = {{kScoreFile}, {kMarkerFile}, {kLevelFile}};
-    const auto filesSound = [&before] {
-        return std::all_of(before.cbegin(), before.cend(), std::mem_fn(&Snapshot::sound));
-    };
-
-    game.restart();
-    const int read = file == kScoreFile   ? game->readEssence()
-                     : file == kLevelFile ? game->character()->level()
-                                          : int(game->isFirstStart());
-    QCOMPARE(read, expected);
-    if (file == kScoreFile)
-        QCOMPARE(game->essenceDisplay()->number(), shownBank(expected));
     if (setup == Content)
-        QCOMPARE(readFile(file), content); // reading never rewrites
-    else if (setup == Missing && file != kMarkerFile)
-        QCOMPARE(readFile(file), QByteArray::number(expected)); // created with the fallback
-    QVERIFY(filesSound());
-
-    // Loading, and on a first start the story and the tutorial, which writes
-    // the marker where it can.
-    QVERIFY(game.reachMenu());
-    if (file == kMarkerFile)
-        QCOMPARE(game->isFirstStart(), expected && !fileWritable);
-
-    // Buy a level when the bank pays for it (a level at the very top stays there).
-    const int level = game->character()->level();
-    const int shown = game->essenceDisplay()->number();
-    const qint64 price = std::min<qint64>(qint64(kPricePerLevel) * level, kMaxPrice);
-    game.clickButton(7);
-    game.paint(); // the upgrade screen places its buttons while painting
-    game.clickButton(shown >= price ? 11 : 6);
-    QCOMPARE(game->stage(), 1);
-    QCOMPARE(game->character()->level(), shown >= price && level < INT_MAX ? level + 1 : level);
-    if (shown >= price && writable(kScoreFile))
-        QCOMPARE(readFile(kScoreFile), QByteArray::number(shownBank(shown - price)));
-    if (shown >= price && writable(kLevelFile))
-        QCOMPARE(readFile(kLevelFile), QByteArray::number(game->character()->level()));
-    QVERIFY(filesSound());
-
-    // A run ending in death banks the score.
-    const int bank = game->readEssence();
-    QVERIFY(game.dieInRun(kRunScore));
-    if (writable(kScoreFile))
-        QCOMPARE(readFile(kScoreFile),
-                 QByteArray::number(std::min<qint64>(qint64(bank) + kRunScore, INT_MAX)));
-    QVERIFY(filesSound());
-
-    // A second program start: a marker that could not be written keeps it a
-    // first start.
+        QVERIFY(writeFile(file, content));
     game.restart();
-    if (file == kMarkerFile)
-        QCOMPARE(game->isFirstStart(), expected && !fileWritable);
-    QVERIFY(game.reachMenu() && filesSound());
+    QCOMPARE(readBy(game, file), expected);
+    QCOMPARE(QFileInfo(file).isDir(), setup == Directory);
+    if (setup == Content)
+        QCOMPARE(readFile(file), content);
+    else if (setup == Missing && file != kMarkerFile)
+        QCOMPARE(readFile(file), QByteArray::number(expected));
+}
+
+void BadFilesTest::unwritablePlaces_data() {
+    QTest::addColumn<QString>("place");
+    for (const QString& place : {kScoreFile, kLevelFile, kMarkerFile})
+        QTest::addRow("%s is a directory", qPrintable(place)) << place;
+    // /proc takes no new file, not even from root.
+    QTest::newRow("working directory /proc") << kEverything;
+}
+
+// Nothing can be saved in the place: the game plays on (a first start stays
+// one), buys and banks in play, and the files stay as they were.
+void BadFilesTest::unwritablePlaces() {
+    QFETCH(QString, place);
+    if (place == kEverything && !QFileInfo::exists("/proc/self/status"))
+        QSKIP("No /proc to use as an unwritable working directory.");
+    GameDriver game({{kMarkerFile, "1"}, {kLevelFile, "1"}, {kScoreFile, "5000"}});
+    QVERIFY(place == kEverything ? QDir::setCurrent("/proc")
+                                 : QFile::remove(place) && QDir::current().mkdir(place));
+    const auto writable = [&place](const QString& file) {
+        return place != file && place != kEverything;
+    };
+    game.restart();
+    QVERIFY(game.reach(Stage::Upgrade));
+    const bool affordable = game->button(ButtonId::Confirm)->isVisible();
+    QVERIFY(game.clickButton(affordable ? ButtonId::Confirm : ButtonId::Quit));
+    const int level = game->character()->level();
+    QCOMPARE(level, affordable ? 2 : 1);
+    const int bank = game->readEssence();
+    QVERIFY(game.dieInRun(57));
+    const int score = game->scoreBoard()->score();
+    game.restart();
+    QCOMPARE(game->readEssence(), writable(kScoreFile) ? bank + score : 0);
+    QCOMPARE(game->character()->level(), writable(kLevelFile) ? level : 1);
+    QCOMPARE(game->isFirstStart(), !writable(kMarkerFile));
+    static const QRegularExpression number(QStringLiteral("^(0|-?[1-9][0-9]*)$"));
+    for (const QString& file : {kScoreFile, kLevelFile, kMarkerFile}) {
+        QCOMPARE(QFileInfo(file).isDir(), file == place);
+        QVERIFY(file == place || !writable(file) ||
+                number.match(QString::fromLatin1(readFile(file))).hasMatch());
+    }
+    QVERIFY(game.reach(Stage::Menu));
 }
 
 // A child process writes two numbers of different lengths in turn and is

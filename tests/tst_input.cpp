@@ -1,4 +1,5 @@
-#include "gameharness.h"
+#include "gameids.h"
+#include "testsupport.h"
 
 #include "deadeye.h"
 #include "gamebutton.h"
@@ -14,16 +15,8 @@
 // DeadEye and firing rules are tested with the skills' wiring.
 namespace {
 const QPointF kAway(-100.0, -100.0);
-const QPointF kPauseSpot(1869, 1017);
 const QPointF kSky(1200, 200);
 const int kKeys[] = {Qt::Key_W, Qt::Key_S, Qt::Key_A, Qt::Key_D, Qt::Key_Escape, Qt::Key_F};
-
-// A mouse event exactly as given, without the test library's bookkeeping of held buttons.
-void sendMouse(Widget* widget, QEvent::Type type, QPointF pos, Qt::MouseButton button,
-               Qt::MouseButtons held) {
-    QMouseEvent event(type, pos, widget->mapToGlobal(pos), button, held, Qt::NoModifier);
-    QCoreApplication::sendEvent(widget, &event);
-}
 
 // Key and mouse-button flags held; Space shares W's.
 int heldCount(const Widget* widget) {
@@ -44,33 +37,32 @@ private slots:
 };
 
 void InputTest::inputActsOnTheNextTick() {
-    GameHarness game;
-    QVERIFY(game.reachStage(1));
-    Widget* widget = game.widget();
-    const QPointF start = game->button(1)->rect().center();
+    GameDriver game;
+    QVERIFY(game.reach(Stage::Menu));
+    const QPointF start = game->button(ButtonId::Start)->rect().center();
     // A middle press only moves mousePos; the menu wants the left button held.
-    sendMouse(widget, QEvent::MouseButtonPress, start, Qt::MiddleButton, Qt::MiddleButton);
+    game.pressMouse(start, Qt::MiddleButton);
     QCOMPARE(game->mousePos(), start);
-    QCOMPARE(heldCount(widget), 0);
+    QCOMPARE(heldCount(game.widget()), 0);
     game.tick(2);
-    QCOMPARE(game->stage(), 1);
-    sendMouse(widget, QEvent::MouseButtonRelease, kSky, Qt::MiddleButton, Qt::NoButton);
+    QCOMPARE(game.stage(), Stage::Menu);
+    game.releaseMouse(kSky, Qt::MiddleButton);
     // The pointer's moves are not followed.
     game.pressMouse(kSky);
-    sendMouse(widget, QEvent::MouseMove, start, Qt::NoButton, Qt::LeftButton);
+    QMouseEvent move(QEvent::MouseMove, start, game->mapToGlobal(start), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(game.widget(), &move);
     game.tick();
-    QCOMPARE(game->mousePos(), kSky);
-    QCOMPARE(game->stage(), 1);
+    QVERIFY(game->mousePos() == kSky && game.stage() == Stage::Menu);
     game.releaseMouse(kSky);
 
     QVERIFY(game.startRun());
     GameCharacter* dino = game->character();
     // Pressed and released between two ticks: no tick saw it held.
     game.pressKey(Qt::Key_Escape);
-    QCOMPARE(game->stage(), 2);
     game.releaseKey(Qt::Key_Escape);
     game.tick();
-    QCOMPARE(game->stage(), 2);
+    QCOMPARE(game.stage(), Stage::Run);
 
     const double x = dino->position().x();
     game.pressKey(Qt::Key_A);
@@ -96,39 +88,38 @@ void InputTest::inputActsOnTheNextTick() {
     QVERIFY(dino->isAirborne());
 
     // Escape still held when the run continues pauses it again.
+    const QPointF pauseSpot = game->button(ButtonId::Pause)->rect().center();
     game.pressKey(Qt::Key_Escape);
     game.tick();
-    game.clickButton(5);
-    QCOMPARE(game->stage(), 2);
+    game.clickButton(ButtonId::Continue);
+    QCOMPARE(game.stage(), Stage::Run);
     game.tick();
-    QCOMPARE(game->stage(), 3);
+    QCOMPARE(game.stage(), Stage::Pause);
     game.releaseKey(Qt::Key_Escape);
 
     // The pause button needs no held button: a lone release on it pauses.
-    game.clickButton(5);
-    sendMouse(widget, QEvent::MouseButtonRelease, kPauseSpot, Qt::LeftButton, Qt::NoButton);
-    QCOMPARE(game->mousePos(), kPauseSpot);
-    QCOMPARE(game->stage(), 2);
+    game.clickButton(ButtonId::Continue);
+    game.releaseMouse(pauseSpot);
+    QVERIFY(game->mousePos() == pauseSpot && game.stage() == Stage::Run);
     game.tick();
-    QCOMPARE(game->stage(), 3);
-    QCOMPARE(game->mousePos(), kAway);
+    QVERIFY(game.stage() == Stage::Pause && game->mousePos() == kAway);
 }
 
 void InputTest::focusLoss_data() {
     QTest::addColumn<int>("stage");
-    QTest::newRow("run") << 2;
-    QTest::newRow("menu") << 1;
-    QTest::newRow("pause") << 3;
-    QTest::newRow("game over") << 4;
+    QTest::newRow("run") << Stage::Run;
+    QTest::newRow("menu") << Stage::Menu;
+    QTest::newRow("pause") << Stage::Pause;
+    QTest::newRow("game over") << Stage::GameOver;
 }
 
 // Keys released in another window never arrive: losing the focus clears every
 // flag, and pauses a run exactly as the pause button does.
 void InputTest::focusLoss() {
     QFETCH(int, stage);
-    const bool run = stage == 2;
-    GameHarness game;
-    QVERIFY(game.reachStage(stage));
+    const bool run = stage == Stage::Run;
+    GameDriver game;
+    QVERIFY(game.reach(stage));
     const bool paused = game->isPaused();
     game.pressMouse(kSky, Qt::RightButton);
     game.tick();
@@ -144,15 +135,15 @@ void InputTest::focusLoss() {
     QCoreApplication::sendEvent(game.widget(), &focusOut);
     QCOMPARE(heldCount(game.widget()), 0);
     game.tick();
-    QCOMPARE(game->stage(), run ? 3 : stage);
+    QCOMPARE(game.stage(), run ? Stage::Pause : stage);
     QCOMPARE(game->isPaused(), run || paused);
     if (!run)
         return;
-    QVERIFY(!game->deadEye()->isActive() && game->button(10) && game->button(5));
+    QVERIFY(!game->deadEye()->isActive() && game->button(ButtonId::Home));
     // Nothing is left stuck when the player comes back.
-    game.clickButton(5);
+    game.clickButton(ButtonId::Continue);
     game.tick(3);
-    QCOMPARE(game->stage(), 2);
+    QCOMPARE(game.stage(), Stage::Run);
     QVERIFY(game->character()->vx() == 0.0 && !game->character()->isAirborne());
     QVERIFY(!game->deadEye()->isActive() && !game->rush()->isActive());
 }

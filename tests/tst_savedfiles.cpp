@@ -1,26 +1,19 @@
-#include "gameharness.h"
+#include "gameids.h"
+#include "testsupport.h"
 
-#include "gamebutton.h"
 #include "gamecharacter.h"
 #include "gamenumber.h"
 #include "scoreboard.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QTest>
 
 #include <sys/stat.h>
 
 // The three one-number files through a player's first days. Odd contents and
-// unwritable places are the bad-files matrix's.
+// unwritable places are the bad-files suite's, prices the upgrade suite's.
 namespace {
 const QString kScoreFile = QStringLiteral("game_score.txt");
-const QStringList kOnlyTheThreeFiles = {"data_0", "data_1", kScoreFile};
-
-QStringList directoryEntries() {
-    return QDir::current().entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
-                                     QDir::NoDotAndDotDot);
-}
 
 ino_t inodeOf(const QString& name) {
     struct stat info {};
@@ -37,55 +30,48 @@ private slots:
 // Each write replaces the file by a new one (a new inode) rather than
 // truncating it in place, and leaves nothing temporary behind.
 void SavedFilesTest::firstDays() {
-    GameHarness game;
+    GameDriver game;
     QCOMPARE(readFile(kScoreFile), QByteArray("0"));
     QCOMPARE(readFile("data_1"), QByteArray("1"));
-    QVERIFY(!QFileInfo::exists("data_0"));
-    QVERIFY(game.reachMenu()); // story and tutorial, which writes the marker
-    QCOMPARE(readFile("data_0"), QByteArray("1"));
-    QCOMPARE(game->essenceDisplay()->number(), 0);
-
     // The bank is read from the file when banking, not from the menu's digits.
     QVERIFY(writeFile(kScoreFile, "120"));
     const ino_t scoreInode = inodeOf(kScoreFile);
     QVERIFY(game.dieInRun(57));
-    QCOMPARE(readFile(kScoreFile), QByteArray("177"));
+    QCOMPARE(readFile(kScoreFile).toInt(), 120 + game->scoreBoard()->score());
     QVERIFY(inodeOf(kScoreFile) != scoreInode);
-    game.clickButton(2);
-    QCOMPARE(game->essenceDisplay()->number(), 177);
+    QVERIFY(game.reach(Stage::Menu));
+    QCOMPARE(game->essenceDisplay()->number(), readFile(kScoreFile).toInt());
 
-    QVERIFY(game.startRun());
+    // Pausing banks nothing; home banks onto what the file holds then.
+    const QByteArray banked = readFile(kScoreFile);
+    QVERIFY(game.reach(Stage::Pause));
+    QCOMPARE(readFile(kScoreFile), banked);
     game->scoreBoard()->setScore(57);
-    game.clickButton(3);
-    QCOMPARE(readFile(kScoreFile), QByteArray("177")); // pausing banks nothing
     QVERIFY(writeFile(kScoreFile, "130"));
-    game.clickButton(10);
-    QCOMPARE(readFile(kScoreFile), QByteArray("187"));
+    QVERIFY(game.clickButton(ButtonId::Home));
+    QCOMPARE(readFile(kScoreFile).toInt(), 130 + 57);
     QCOMPARE(game->essenceDisplay()->number(), 187);
 
     const ino_t levelInode = inodeOf("data_1");
-    game.clickButton(7);
-    game.paint(); // the upgrade screen places its buttons while painting
-    game.clickButton(11);
+    QVERIFY(game.reach(Stage::Upgrade) && game.clickButton(ButtonId::Confirm));
     QCOMPARE(readFile("data_1"), QByteArray("2"));
-    QCOMPARE(readFile(kScoreFile), QByteArray("137"));
     QVERIFY(inodeOf("data_1") != levelInode);
 
     // A later start goes straight to the menu with what was saved.
     game.restart();
-    QVERIFY(!game->isFirstStart());
-    QCOMPARE(game->character()->level(), 2);
-    QVERIFY(game.finishLoading() && game->stage() == 1);
+    QVERIFY(!game->isFirstStart() && game->character()->level() == 2);
+    QVERIFY(game.reach(Stage::Menu));
     QCOMPARE(game->essenceDisplay()->number(), 137);
 
     // Banking saturates at the largest int, and a full bank stays full.
     QVERIFY(writeFile(kScoreFile, "2147483600"));
     QVERIFY(game.dieInRun(100));
     QCOMPARE(readFile(kScoreFile), QByteArray("2147483647"));
-    game.clickButton(2);
     QVERIFY(game.dieInRun(1));
     QCOMPARE(readFile(kScoreFile), QByteArray("2147483647"));
-    QCOMPARE(directoryEntries(), kOnlyTheThreeFiles);
+    QCOMPARE(QDir::current().entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
+                                       QDir::NoDotAndDotDot),
+             QStringList({"data_0", "data_1", kScoreFile}));
 }
 
 QTEST_MAIN(SavedFilesTest)

@@ -1,6 +1,6 @@
-#include "gameharness.h"
 #include "gameids.h"
 #include "paintrecorder.h"
+#include "testsupport.h"
 
 #include "bulletsystem.h"
 #include "deadeye.h"
@@ -27,20 +27,12 @@ private slots:
 };
 
 namespace {
-// Starts the game (tutorial already seen) on these saved files, opens the
-// upgrade screen and paints one frame, which lays it out.
-std::unique_ptr<GameHarness> openUpgradeScreen(const QByteArray& level, const QByteArray& essence,
-                                               QSize size = QSize(1920, 1040)) {
-    auto game = std::make_unique<GameHarness>(size);
-    if (!writeFile("data_0", "1") || !writeFile("data_1", level) ||
-        !writeFile("game_score.txt", essence))
-        return nullptr;
-    game->restart();
-    if (!game->finishLoading() || (*game)->stage() != Stage::Menu)
-        return nullptr;
-    game->clickButton(ButtonId::Upgrade);
-    game->paint();
-    return (*game)->stage() == Stage::Upgrade ? std::move(game) : nullptr;
+// A later start on these saved files, on the upgrade screen, laid out by its first frame.
+std::unique_ptr<GameDriver> openUpgradeScreen(const QByteArray& level, const QByteArray& essence,
+                                              QSize size = QSize(1920, 1040)) {
+    auto game = std::make_unique<GameDriver>(
+        SavedFiles{{"data_0", "1"}, {"data_1", level}, {"game_score.txt", essence}}, size);
+    return game->reach(Stage::Upgrade) ? std::move(game) : nullptr;
 }
 
 QList<PaintCall> recordUpgrade(Widget* widget, PaintCall::Kind kind) {
@@ -51,7 +43,7 @@ QList<PaintCall> recordUpgrade(Widget* widget, PaintCall::Kind kind) {
     return device.callsOf(kind);
 }
 
-bool confirmShown(GameHarness& game) {
+bool confirmShown(GameDriver& game) {
     const GameButton* confirm = game->button(ButtonId::Confirm);
     return confirm && confirm->isVisible();
 }
@@ -109,10 +101,9 @@ void UpgradeTest::levelTable() {
     QVERIFY(qAbs(w->deadEye()->recovery - recovery) < 1e-9);
     QCOMPARE(w->bulletSystem()->damage(), damage);
     // The menu resets DeadEye and the magazine after the numbers change.
-    QCOMPARE(w->deadEye()->maxEnergy, maxEnergy);
-    QCOMPARE(w->deadEye()->energy(), maxEnergy);
-    QCOMPARE(w->bulletSystem()->capacity(), capacity);
-    QCOMPARE(w->bulletSystem()->bulletCount(), capacity);
+    QVERIFY(w->deadEye()->maxEnergy == maxEnergy && w->deadEye()->energy() == maxEnergy);
+    QVERIFY(w->bulletSystem()->capacity() == capacity &&
+            w->bulletSystem()->bulletCount() == capacity);
     QString text; // the layout may split a text item into pieces
     for (const PaintCall& call : recordUpgrade(w, PaintCall::Text))
         text += call.text;
@@ -175,12 +166,12 @@ void UpgradeTest::purchase() {
     QCOMPARE(readFile("game_score.txt"), QByteArray::number(essenceAfter));
     QCOMPARE(w->essenceDisplay()->number(), essenceAfter);
     // The menu applies the new level at once, and the next run starts full.
-    QCOMPARE(w->deadEye()->maxEnergy, maxEnergyAfter);
-    QCOMPARE(w->deadEye()->energy(), maxEnergyAfter);
-    if (!buys) { // the next visit builds the screen anew
-        game->clickButton(ButtonId::Upgrade);
-        QVERIFY(confirmShown(*game));
-    }
+    QVERIFY(w->deadEye()->maxEnergy == maxEnergyAfter && w->deadEye()->energy() == maxEnergyAfter);
+    // A later visit builds the screen anew: once the menu has read a bank that
+    // pays, the confirm button shows again.
+    QVERIFY(buys ||
+            (writeFile("game_score.txt", "50") && game->reach(Stage::Upgrade) &&
+             game->reach(Stage::Menu) && game->reach(Stage::Upgrade) && confirmShown(*game)));
 }
 
 void UpgradeTest::layout_data() {

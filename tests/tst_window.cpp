@@ -1,46 +1,195 @@
-#include "gameharness.h"
+#include "gameids.h"
+#include "paintrecorder.h"
+#include "testsupport.h"
 
+#include "attachment.h"
+#include "bulletsystem.h"
+#include "deadeye.h"
 #include "environmentsystem.h"
+#include "gamebutton.h"
+#include "gamecharacter.h"
+#include "gamenumber.h"
 #include "ground.h"
+#include "monster.h"
+#include "monstersystem.h"
+#include "obstacle.h"
 #include "progressbar.h"
+#include "scoreboard.h"
+#include "statusbar.h"
 
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QFontMetrics>
+#include <QPainter>
 #include <QTest>
 #include <QTimer>
+
+#include <functional>
+
+namespace {
+// A primitive as the paint engine saw it; pictures also by their size alone.
+QString keyOf(const PaintCall& call, bool sizeOnly = false) {
+    QString key;
+    QDebug(&key) << call.kind << call.pixmapSize << call.text;
+    if (!sizeOnly)
+        QDebug(&key) << call.rect << call.line;
+    if (call.kind == PaintCall::Rect)
+        QDebug(&key) << call.brush.color();
+    return key;
+}
+
+// One frame of the window (without the background the platform paints), each
+// primitive named after the object that paints it; a run of one object's
+// primitives counts once.
+class PaintOrder {
+public:
+    explicit PaintOrder(Widget* widget) : m_frame(widget->size()) {
+        widget->render(&m_frame, QPoint(), QRegion(), QWidget::DrawChildren);
+    }
+    void name(const QString& object, const std::function<void(QPainter&)>& paint) {
+        RecordingPaintDevice device;
+        QPainter painter(&device);
+        paint(painter);
+        painter.end();
+        for (const PaintCall& call : device.calls())
+            m_names.insert(keyOf(call), object);
+    }
+    void nameBySize(const QString& object, QSize size) {
+        m_names.insert(keyOf(PaintCall{PaintCall::Pixmap, {}, {}, size, {}, {}, {}, {}}, true),
+                       object);
+    }
+    QString order() {
+        const QStringList kinds = {"rect", "line", "picture", "text"};
+        QStringList order;
+        for (const PaintCall& call : m_frame.calls()) {
+            const QString name =
+                m_names.value(keyOf(call), m_names.value(keyOf(call, true), kinds[call.kind]));
+            if (order.isEmpty() || order.last() != name)
+                order << name;
+        }
+        return order.join(' ');
+    }
+
+private:
+    RecordingPaintDevice m_frame;
+    QHash<QString, QString> m_names;
+};
+
+// The approach grows one step per painted frame: it is replayed to its middle,
+// the saucer at its lowest, before the frame and before it is named.
+void approachToMiddle(MonsterSystem* boss) {
+    RecordingPaintDevice device;
+    QPainter painter(&device);
+    boss->setState(BossState::Waiting);
+    boss->updateState();
+    for (int i = 1; i < 50; ++i)
+        boss->paint(painter);
+}
+
+// A screen with everything it shows: a new cactus and bird, and in a run the
+// saucer (approaching or fighting), a bullet in flight and the veil.
+bool setScene(GameDriver& game, int stage, int bossState) {
+    const bool inRun = stage >= Stage::Run && stage <= Stage::Win;
+    if (!game.reach(inRun ? Stage::Run : stage))
+        return false;
+    Widget* w = game.widget();
+    if (inRun) {
+        w->scoreBoard()->setScore(w->monsterSystem()->startScore());
+        for (int i = 0; i < 300 && w->monsterSystem()->state() != bossState; ++i)
+            game.tick();
+    }
+    if (stage != Stage::Loading && stage != Stage::Story && stage != Stage::Tutorial)
+        freshObstacles(w);
+    game.tick(3); // the newcomers get their first frame
+    if (inRun) {
+        game.pressMouse(QPointF(1500, 60), Qt::RightButton);
+        game.tick();
+        game.click(QPointF(1500, 60));
+    }
+    if (stage == Stage::Pause)
+        game.tapKey(Qt::Key_Escape);
+    else if (stage == Stage::GameOver)
+        game.dieInRun(0);
+    else if (stage == Stage::Win)
+        w->monsterSystem()->monster()->setHealth(0);
+    game.tick(stage == Stage::Win ? 130 : 1); // the end picture fades in
+    return game.stage() == stage && (!inRun || !w->bulletSystem()->bullets().isEmpty());
+}
+
+// Names after the frame: painting moves the veil's fade, which the frame has just stepped.
+void nameObjects(PaintOrder& names, Widget* w) {
+    names.name("background", [w](QPainter& p) { w->environment()->paintWhiteBackground(p); });
+    names.name("world", [w](QPainter& p) { w->environment()->paintEnvironment(p); });
+    if (w->progressBar())
+        names.name("bar", [w](QPainter& p) { w->progressBar()->paint(p); });
+    for (const char* kind : {"cactus", "bird"}) {
+        names.name(kind, [w, kind](QPainter& p) {
+            for (const Obstacle* o : kind[0] == 'c' ? w->cactusList() : w->birdList())
+                p.drawPixmap(o->pos(), o->frame);
+        });
+    }
+    names.name("dino", [w](QPainter& p) {
+        p.drawPixmap(w->character()->position(), w->character()->frame());
+    });
+    names.name("gun", [w](QPainter& p) { p.drawPixmap(w->gun()->position(), w->gun()->frame()); });
+    names.name("veil", [w](QPainter& p) {
+        p.setBrush(w->deadEye()->veilColor);
+        p.drawRects(QList<QRectF>{w->rect()});
+    });
+    names.name("boss", [w](QPainter& p) { w->monsterSystem()->paint(p); });
+    names.name("bullets", [w](QPainter& p) { w->bulletSystem()->paintBullets(p); });
+    names.name("panel", [w](QPainter& p) { w->statusBar()->paint(p); });
+    names.name("score", [w](QPainter& p) { w->scoreBoard()->paint(p); });
+    names.name("essence", [w](QPainter& p) { w->essenceDisplay()->paint(p); });
+    names.name("buttons", [w](QPainter& p) {
+        for (const GameButton* button : w->buttons())
+            button->paint(p);
+    });
+    if (w->stage() == Stage::Win)
+        names.name("end", [w](QPainter& p) { w->environment()->paintEnd(p); });
+    names.nameBySize("guide", w->guideImage().size());
+}
+} // namespace
 
 class WindowTest : public QObject {
     Q_OBJECT
 private slots:
-    void groundLineFollowsFrameHeight();
+    void timersAndGroundLine();
     void loadingBarPlacementAndFill();
     void chineseTextsHaveGlyphs();
+    void paintOrder_data();
+    void paintOrder();
 };
 
-void WindowTest::groundLineFollowsFrameHeight() {
-    GameHarness probe(QSize(1920, 1000)); // measures the frame around a client area
+// The driver plays these in their ratio; the frame is the shortest.
+void WindowTest::timersAndGroundLine() {
+    GameDriver probe(kLaterStart, QSize(1920, 1000)); // measures the frame around a client area
+    QList<int> intervals;
+    for (QTimer* timer : probe->timers()) {
+        QVERIFY(!timer->isActive());
+        intervals << timer->interval();
+    }
+    std::sort(intervals.begin(), intervals.end());
+    QCOMPARE(intervals, QList<int>({20, 30, 50, 200, 400, 500, 500, 1000}));
     const int frameExtra = probe->frameGeometry().height() - 1000;
-    GameHarness game(QSize(1920, 1000 - frameExtra));
+    GameDriver game(kLaterStart, QSize(1920, 1000 - frameExtra));
     game.tick();
     QCOMPARE(game->frameGeometry().height(), 1000);
     QCOMPARE(game->groundLine(), 618.0);
 }
 
 void WindowTest::loadingBarPlacementAndFill() {
-    GameHarness game;
-    for (QTimer* timer : game->timers())
-        QVERIFY(!timer->isActive()); // the harness drives every tick by hand
-    game.tick();
+    GameDriver game(kLaterStart, QSize(1920, 1040));
+    // The first ground segment comes with the environment step at 500 ms.
+    game.step(24);
     ProgressBar* bar = game->progressBar();
     QCOMPARE(bar->rect(), QRectF(759, 519, 400, 40));
     QCOMPARE(bar->progress(), 0.0);
-    game->updateEnvironment();
-    QCOMPARE(game->environment()->grounds().first()->p1().x(), 1919.0);
-    // The bar reads the segment before this tick's movement shifts it.
-    game.tick();
+    game.step();
+    QCOMPARE(game->environment()->grounds().first()->p1().x(), 1919.0 - 8.0);
+    // The bar reads the segment before this frame's movement shifts it.
     QCOMPARE(bar->progress(), 1.0 / 1920.0);
-    game.tick();
+    game.step();
     QCOMPARE(bar->progress(), 9.0 / 1920.0);
     QCOMPARE(bar->rect(), QRectF(759, 519, 400, 40));
 }
@@ -49,7 +198,7 @@ void WindowTest::loadingBarPlacementAndFill() {
 // menu, story and upgrade texts, "Arial" on the win screen; the status panel's
 // default family reaches the same fonts through fallback.
 void WindowTest::chineseTextsHaveGlyphs() {
-    GameHarness game;
+    GameDriver game;
     const QStringList chineseFamilies = QFontDatabase::families(QFontDatabase::SimplifiedChinese);
     for (const QString& family : {QStringLiteral("黑体"), QStringLiteral("Arial")}) {
         const QFont font(family, 25);
@@ -59,6 +208,44 @@ void WindowTest::chineseTextsHaveGlyphs() {
         for (const QChar c : QStringLiteral("能量精粹恭喜墨鲲弹药死亡之眼技能当前等级"))
             QVERIFY(metrics.inFont(c));
     }
+}
+
+void WindowTest::paintOrder_data() {
+    QTest::addColumn<int>("stage");
+    QTest::addColumn<int>("bossState");
+    QTest::addColumn<QString>("order");
+    const QString world = "world cactus bird ";
+    const QString run = " veil dino gun bullets ";
+    const QString front = world + "boss" + run + "panel score buttons";
+    QTest::newRow("loading") << Stage::Loading << 0 << "background bar dino";
+    QTest::newRow("menu") << Stage::Menu << 0 << world + "text essence buttons";
+    QTest::newRow("run") << Stage::Run << BossState::Fighting << front;
+    QTest::newRow("run, boss in front")
+        << Stage::Run << BossState::Approach << world + run.trimmed() + " boss panel score buttons";
+    QTest::newRow("pause") << Stage::Pause << BossState::Fighting << front;
+    QTest::newRow("game over") << Stage::GameOver << BossState::Fighting << front;
+    QTest::newRow("win") << Stage::Win << BossState::Fighting
+                         << world + "boss dino gun bullets score end buttons";
+    QTest::newRow("story") << Stage::Story << 0 << "background text";
+    QTest::newRow("tutorial") << Stage::Tutorial << 0 << "guide buttons";
+    QTest::newRow("upgrade") << Stage::Upgrade << 0 << world + "text essence rect text buttons";
+}
+
+// Which objects each screen draws, in which order.
+void WindowTest::paintOrder() {
+    QFETCH(int, stage);
+    QFETCH(int, bossState);
+    QFETCH(QString, order);
+    GameDriver game(stage == Stage::Story || stage == Stage::Loading ? kFirstStart : kLaterStart);
+    QVERIFY(setScene(game, stage, bossState));
+    const bool approach = game->monsterSystem()->state() == BossState::Approach;
+    if (approach)
+        approachToMiddle(game->monsterSystem());
+    PaintOrder frame(game.widget());
+    if (approach)
+        approachToMiddle(game->monsterSystem());
+    nameObjects(frame, game.widget());
+    QCOMPARE(frame.order(), order);
 }
 
 QTEST_MAIN(WindowTest)

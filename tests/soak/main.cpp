@@ -1,6 +1,6 @@
-// brimtalon_soak TICKS [SEED]: the real window, offscreen, under seeded random
-// keys and clicks aimed at each screen's buttons, every timer's slot fired by
-// hand in its true ratio. The first broken invariant exits non-zero.
+// brimtalon_soak TICKS [SEED]: the real window, offscreen, played by the game
+// driver under seeded random keys and clicks aimed at each screen's buttons.
+// The first broken invariant exits non-zero.
 
 #include "bullet.h"
 #include "bulletsystem.h"
@@ -9,47 +9,39 @@
 #include "environmentsystem.h"
 #include "gamebutton.h"
 #include "gamecharacter.h"
-#include "gameclock.h"
+#include "gamedriver.h"
+#include "gameids.h"
+#include "gamenumber.h"
 #include "gametext.h"
 #include "ground.h"
 #include "monster.h"
 #include "monstersystem.h"
 #include "obstacle.h"
-#include "savedfile.h"
 #include "scoreboard.h"
-#include "widget.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QImage>
-#include <QKeyEvent>
 #include <QMap>
-#include <QMouseEvent>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 
 #include <algorithm>
 #include <bitset>
 #include <climits>
 #include <cstdio>
-#include <memory>
 #include <random>
 #include <sys/resource.h>
 
 namespace {
-constexpr int kWindowWidth = 1280, kWindowHeight = 720;
+constexpr QSize kWindowSize(1280, 720);
 constexpr qint64 kDefaultTicks = 50000;
 constexpr quint32 kDefaultSeed = 1;
-constexpr int kStartBank = 20000; // pays for a good number of upgrades
 // A soak this long must have seen every stage, a win, a death, a pause, a
 // purchase and a program restart.
 constexpr qint64 kCoverageFrom = 50000;
 // What the game may hold at any moment; game over keeps the menu's four
 // buttons hidden next to its own.
 constexpr int kStageCount = 9, kMaxCacti = 3, kMaxBirds = 4, kListBound = 500, kMaxButtons = 5;
-constexpr int kPricePerLevel = 50, kMaxPrice = 1500, kDigitsShown = 10000000;
 
 constexpr double kBossRunShare = 0.4;
 constexpr int kRunsBeforeQuit = 5;
@@ -73,6 +65,7 @@ constexpr KeyHabit kKeyHabits[] = {
 const QString kScoreFile = QStringLiteral("game_score.txt");
 const QString kMarkerFile = QStringLiteral("data_0");
 const QString kLevelFile = QStringLiteral("data_1");
+const SavedFiles kStartFiles = {{kScoreFile, "20000"}}; // pays for a good number of upgrades
 
 // The objects under the window that stay whatever happens on screen: all but
 // the buttons, obstacles, grounds, clouds, bullets, the saucer with its
@@ -111,10 +104,6 @@ int clampToInt(qint64 value) {
     return int(std::clamp<qint64>(value, INT_MIN, INT_MAX));
 }
 
-int shownBank(int bank) {
-    return std::max(bank, 0) % kDigitsShown;
-}
-
 // The game logs on every death and on quitting; a long soak would drown in it.
 void quietHandler(QtMsgType type, const QMessageLogContext&, const QString& message) {
     if (type != QtDebugMsg && !message.contains(QLatin1String("propagateSizeHints")))
@@ -126,20 +115,19 @@ public:
     explicit Soak(quint32 seed) : m_random(seed) {}
 
     bool run(qint64 ticks) {
-        if (!m_directory.isValid() || !QDir::setCurrent(m_directory.path()) ||
-            !SavedFile::write(kScoreFile, kStartBank))
-            return fail("cannot prepare a temporary working directory");
-        startProgram(false); // a first start: story and tutorial
+        if (!m_game.directory().isEmpty())
+            startProgram(false); // a first start: story and tutorial
+        else
+            fail("cannot prepare a temporary working directory");
         while (m_failure.isEmpty() && m_ticks < ticks) {
             // The quit button ends the program; the player starts it again,
             // now and then as a first start.
             if (tick() && m_quitClicked)
                 startProgram(chance(0.3));
         }
-        if (m_failure.isEmpty() && fixedObjects(*m_widget) != m_fixedObjects)
+        if (m_failure.isEmpty() && fixedObjects(*m_game.widget()) != m_fixedObjects)
             fail("fixed objects changed by the end");
         release(true);
-        m_widget.reset();
         return m_failure.isEmpty();
     }
 
@@ -161,63 +149,56 @@ public:
     QString failure() const { return m_failure; }
 
 private:
-    // Built as main() builds it, in the same working directory, so whatever
-    // the last program saved is read back.
+    // The window is built anew in the same working directory, so whatever the
+    // last program saved is read back.
     void startProgram(bool forgetStory) {
         release(true);
-        m_widget.reset();
         if (forgetStory)
             QFile::remove(kMarkerFile);
-        m_widget = std::make_unique<Widget>();
-        m_clock.attach(m_widget.get());
-        m_widget->setWindowState(Qt::WindowNoState);
-        m_widget->setFixedSize(kWindowWidth, kWindowHeight);
-        m_frame = QImage(m_widget->size(), QImage::Format_ARGB32_Premultiplied);
-        QObject::connect(m_widget->monsterSystem(), &MonsterSystem::gameWin, m_widget.get(),
+        if (m_starts > 0)
+            m_game.restart();
+        Widget& w = *m_game.widget();
+        QObject::connect(w.monsterSystem(), &MonsterSystem::gameWin, &w,
                          [this] { ++m_winsThisTick; });
         ++m_starts;
-        m_stages.set(size_t(m_widget->stage()));
+        m_stages.set(size_t(w.stage()));
         m_nextAction = m_ticks;
         m_quitClicked = false;
         m_quitAtRuns = m_runs + kRunsBeforeQuit;
-        m_fixedObjects = m_fixedObjects < 0 ? fixedObjects(*m_widget) : m_fixedObjects;
-        if (fixedObjects(*m_widget) != m_fixedObjects || m_widget->readEssence() != m_bank ||
-            m_widget->character()->level() != m_level)
+        m_fixedObjects = m_fixedObjects < 0 ? fixedObjects(w) : m_fixedObjects;
+        if (fixedObjects(w) != m_fixedObjects || w.readEssence() != m_bank ||
+            w.character()->level() != m_level)
             fail("a restart holds other fixed objects or reads another bank or level");
     }
 
     bool tick() {
-        const int stageBefore = m_widget->stage();
-        const int scoreBefore = m_widget->scoreBoard()->score();
-        const int levelBefore = m_widget->character()->level();
+        const Widget& w = *m_game.widget();
+        const int stageBefore = w.stage();
+        const int scoreBefore = w.scoreBoard()->score();
+        const int levelBefore = w.character()->level();
+        const int shownBefore = w.essenceDisplay()->number();
         m_winsThisTick = 0;
         release(false);
         act();
-        advanceClock();
+        m_game.tick();
         ++m_ticks;
         m_wins += m_winsThisTick;
-        const int stage = m_widget->stage();
+        const int stage = w.stage();
         if (stage != stageBefore) {
             m_stages.set(size_t(stage));
             m_nextAction = m_ticks + randomInt(kWaitRange[stage][0], kWaitRange[stage][1]);
-            m_pauses += stage == 3 ? 1 : 0;
-            m_deaths += stage == 4 ? 1 : 0;
-            if (stageBefore == 1 && stage == 2) {
+            m_pauses += stage == Stage::Pause ? 1 : 0;
+            m_deaths += stage == Stage::GameOver ? 1 : 0;
+            if (stageBefore == Stage::Menu && stage == Stage::Run) {
                 ++m_runs;
                 m_bossRun = chance(kBossRunShare);
                 m_saucerWeakened = false;
             }
             // Slow motion held out of a run is let go soon after.
-            if (stageBefore == 2 && m_held.contains(-Qt::RightButton))
+            if (stageBefore == Stage::Run && m_held.contains(-Qt::RightButton))
                 m_held[-Qt::RightButton].until = m_ticks + randomInt(0, 20);
         }
-        return check(stageBefore, scoreBefore, levelBefore);
-    }
-
-    // The frame the scene tick asks for is painted too, as on screen.
-    void advanceClock() {
-        m_clock.tick();
-        m_widget->render(&m_frame);
+        return check(stageBefore, scoreBefore, levelBefore, shownBefore);
     }
 
     // ------------------------------------------------------------ input
@@ -228,26 +209,31 @@ private:
                 hold(habit.key, randomInt(habit.minTicks, habit.maxTicks));
         }
         if (chance(0.002)) // a stray click anywhere
-            click(QPointF(randomInt(-20, kWindowWidth + 20), randomInt(-20, kWindowHeight + 20)));
-        const int stage = m_widget->stage();
-        if (m_ticks < m_nextAction || m_held.contains(-Qt::LeftButton) || stage == 0 || stage == 6)
+            click(QPointF(randomInt(-20, kWindowSize.width() + 20),
+                          randomInt(-20, kWindowSize.height() + 20)));
+        const int stage = m_game.stage();
+        if (m_ticks < m_nextAction || m_held.contains(-Qt::LeftButton) || stage == Stage::Loading ||
+            stage == Stage::Story)
             return;
-        if (stage == 2)
+        if (stage == Stage::Run)
             return playRun();
         // The menu mostly starts a run and quits at the latest after
         // kRunsBeforeQuit of them, a pause mostly continues (a boss run is
         // played out to its win), the upgrade screen buys when it shows the
         // confirm button; the other screens have one way on.
         const int pick = randomInt(1, 100);
-        const GameButton* confirm = m_widget->button(11);
-        int id = stage == 7 ? 1 : 2;
-        if (stage == 1)
-            id = pick > 95 || m_runs >= m_quitAtRuns ? 6 : pick <= 60 ? 1 : pick <= 85 ? 7 : 8;
-        else if (stage == 3)
-            id = m_bossRun || pick <= 80 ? 5 : 10;
-        else if (stage == 8)
-            id = confirm && confirm->isVisible() && pick <= 80 ? 11 : 6;
-        m_quitClicked = clickButton(id) && stage == 1 && id == 6;
+        const GameButton* confirm = m_game->button(ButtonId::Confirm);
+        int id = stage == Stage::Tutorial ? ButtonId::Start : ButtonId::Restart;
+        if (stage == Stage::Menu)
+            id = pick > 95 || m_runs >= m_quitAtRuns ? ButtonId::Quit
+                 : pick <= 60                        ? ButtonId::Start
+                 : pick <= 85                        ? ButtonId::Upgrade
+                                                     : ButtonId::Teach;
+        else if (stage == Stage::Pause)
+            id = m_bossRun || pick <= 80 ? ButtonId::Continue : ButtonId::Home;
+        else if (stage == Stage::Upgrade)
+            id = confirm && confirm->isVisible() && pick <= 80 ? ButtonId::Confirm : ButtonId::Quit;
+        m_quitClicked = clickButton(id) && stage == Stage::Menu && id == ButtonId::Quit;
         m_nextAction = m_ticks + randomInt(2, 10);
     }
 
@@ -256,26 +242,29 @@ private:
     // once, cannot hurt the dinosaur and comes weakened, so that a fight
     // takes seconds.
     void playRun() {
-        Widget& w = *m_widget;
+        Widget& w = *m_game.widget();
         MonsterSystem* boss = w.monsterSystem();
         if (m_bossRun) {
             w.character()->setInvincible(true);
-            if (boss->state() == 0 && w.scoreBoard()->score() < boss->startScore())
+            if (boss->state() == BossState::Waiting && w.scoreBoard()->score() < boss->startScore())
                 w.scoreBoard()->addScore(boss->startScore() - w.scoreBoard()->score());
             if (boss->monster() && !m_saucerWeakened)
                 boss->monster()->setHealth(randomInt(kWeakSaucerMin, kWeakSaucerMax));
             m_saucerWeakened = m_saucerWeakened || boss->monster();
         }
         if (chance(0.001))
-            clickButton(3);
+            clickButton(ButtonId::Pause);
         const Monster* saucer = boss->monster();
-        const bool fight = m_bossRun && boss->state() == 2 && saucer && !saucer->isEntering();
+        const bool fight =
+            m_bossRun && boss->state() == BossState::Fighting && saucer && !saucer->isEntering();
         const QList<Obstacle*> obstacles = w.cactusList() + w.birdList();
         const auto ahead = std::find_if(obstacles.cbegin(), obstacles.cend(), [&w](Obstacle* o) {
             return o->active && o->pos().x() > w.character()->position().x();
         });
-        QPointF target = ahead == obstacles.cend() ? randomPoint(kWindowHeight / 2)
-                                                   : (*ahead)->pos() + QPointF(20, 20);
+        QPointF target = ahead == obstacles.cend()
+                             ? QPointF(randomInt(0, kWindowSize.width() - 1),
+                                       randomInt(0, kWindowSize.height() / 2 - 1))
+                             : (*ahead)->pos() + QPointF(20, 20);
         if (fight)
             target = saucer->pos() + QPointF(saucer->frameWidth(), saucer->frameHeight()) / 2;
         const bool rightHeld = w.isMouseButtonHeld(Qt::RightButton);
@@ -288,17 +277,21 @@ private:
     // Keys are held under their key code, mouse buttons under minus theirs,
     // each until its tick has come.
     void hold(int what, int ticks, QPointF pos = {}) {
-        if (!m_held.contains(what)) {
-            send(what, true, pos);
-            m_held.insert(what, {m_ticks + ticks, pos});
-        }
+        if (m_held.contains(what))
+            return;
+        if (what > 0)
+            m_game.pressKey(what);
+        else
+            m_game.pressMouse(pos, Qt::MouseButton(-what));
+        m_held.insert(what, {m_ticks + ticks, pos});
     }
 
     // A press now and the release after one tick, as a player clicks.
     void click(QPointF pos) { hold(-Qt::LeftButton, 1, pos); }
 
+    // Anywhere on the button, not only its centre.
     bool clickButton(int id) {
-        const GameButton* button = m_widget->button(id);
+        const GameButton* button = m_game->button(id);
         if (button)
             click(button->rect().topLeft() +
                   QPointF(randomInt(0, std::max(0, int(button->rect().width()) - 1)),
@@ -309,31 +302,22 @@ private:
     // Lets go of every key and button whose time is up, or of all of them.
     void release(bool everything) {
         for (auto it = m_held.begin(); it != m_held.end();) {
-            if (everything || it->until <= m_ticks) {
-                send(it.key(), false, it->pos);
-                it = m_held.erase(it);
-            } else {
+            if (!everything && it->until > m_ticks) {
                 ++it;
+                continue;
             }
+            if (it.key() > 0)
+                m_game.releaseKey(it.key());
+            else
+                m_game.releaseMouse(it->pos, Qt::MouseButton(-it.key()));
+            it = m_held.erase(it);
         }
-    }
-
-    void send(int what, bool press, QPointF pos) {
-        const auto button = Qt::MouseButton(-what);
-        QKeyEvent key(press ? QEvent::KeyPress : QEvent::KeyRelease, what, Qt::NoModifier);
-        QMouseEvent mouse(press ? QEvent::MouseButtonPress : QEvent::MouseButtonRelease, pos,
-                          m_widget->mapToGlobal(pos), button, press ? button : Qt::NoButton,
-                          Qt::NoModifier);
-        QCoreApplication::sendEvent(m_widget.get(), what > 0 ? static_cast<QEvent*>(&key) : &mouse);
     }
 
     int randomInt(int low, int high) {
         return std::uniform_int_distribution<int>(low, high)(m_random);
     }
     bool chance(double p) { return std::uniform_real_distribution<double>(0.0, 1.0)(m_random) < p; }
-    QPointF randomPoint(int height) {
-        return QPointF(randomInt(0, kWindowWidth - 1), randomInt(0, height - 1));
-    }
 
     // ------------------------------------------------------------ checks
 
@@ -343,8 +327,8 @@ private:
         return false;
     }
 
-    bool check(int stageBefore, int scoreBefore, int levelBefore) {
-        const Widget& w = *m_widget;
+    bool check(int stageBefore, int scoreBefore, int levelBefore, int shownBefore) {
+        const Widget& w = *m_game.widget();
         const int stage = w.stage();
         const BulletSystem& gun = *w.bulletSystem();
         const MonsterSystem& boss = *w.monsterSystem();
@@ -358,7 +342,7 @@ private:
             fixedObjects(w) != m_fixedObjects)
             return fail("objects grow, leak or get lost");
         // Entering the menu ends the run: no bullet, saucer or projectile is left.
-        if (stage == 1 && stageBefore != 1 &&
+        if (stage == Stage::Menu && stageBefore != Stage::Menu &&
             (!gun.bullets().isEmpty() || boss.monster() || !boss.heads().isEmpty() ||
              !boss.balls().isEmpty()))
             return fail("the menu still holds the last run's objects");
@@ -368,20 +352,24 @@ private:
         if (!readWellFormed(kScoreFile, &bank) || !readWellFormed(kLevelFile, &level) ||
             (QFile::exists(kMarkerFile) && (!readWellFormed(kMarkerFile, &marker) || marker != 1)))
             return fail("a saved file does not hold its number");
-        const bool purchase =
-            stageBefore == 8 && stage == 1 && w.character()->level() != levelBefore;
-        const bool home = stageBefore == 3 && stage == 1;
-        const int banks =
-            m_winsThisTick + (stage == 4 && stageBefore != 4 ? 1 : 0) + (home ? 1 : 0);
+        const bool purchase = stageBefore == Stage::Upgrade && stage == Stage::Menu &&
+                              w.character()->level() != levelBefore;
+        const bool home = stageBefore == Stage::Pause && stage == Stage::Menu;
+        const int banks = m_winsThisTick +
+                          (stage == Stage::GameOver && stageBefore != Stage::GameOver ? 1 : 0) +
+                          (home ? 1 : 0);
         // The score may still grow in the frozen tick after a death or a win,
         // so the banked score lies between the two.
         const int scoreAfter = home ? scoreBefore : w.scoreBoard()->score();
         int low = clampToInt(m_bank + qint64(banks) * std::min(scoreBefore, scoreAfter));
         int high = clampToInt(m_bank + qint64(banks) * std::max(scoreBefore, scoreAfter));
+        // A purchase charges what the screen showed; the price itself is the upgrade tests'.
         if (purchase) {
             ++m_purchases;
-            const qint64 price = std::min<qint64>(qint64(kPricePerLevel) * levelBefore, kMaxPrice);
-            low = high = shownBank(clampToInt(shownBank(m_bank) - price));
+            low = 0;
+            high = shownBefore - 1;
+            if (w.essenceDisplay()->number() != bank)
+                return fail("the bank shown after a purchase is not the one saved");
         }
         if (bank < low || bank > high)
             return fail(QString::asprintf("the bank went from %d to %d, expected %d to %d", m_bank,
@@ -400,16 +388,14 @@ private:
     };
 
     std::mt19937 m_random;
-    QTemporaryDir m_directory;
-    std::unique_ptr<Widget> m_widget;
-    QImage m_frame;
+    GameDriver m_game{kStartFiles, kWindowSize};
     QString m_failure;
     QMap<int, Held> m_held;
-    GameClock m_clock;
     qint64 m_ticks = 0, m_nextAction = 0;
     int m_starts = 0, m_runs = 0, m_wins = 0, m_deaths = 0, m_pauses = 0, m_purchases = 0;
     std::bitset<kStageCount> m_stages;
-    int m_fixedObjects = -1, m_bank = kStartBank, m_level = 1, m_winsThisTick = 0, m_quitAtRuns = 0;
+    int m_fixedObjects = -1, m_bank = kStartFiles.first().toInt(), m_level = 1;
+    int m_winsThisTick = 0, m_quitAtRuns = 0;
     bool m_bossRun = false, m_saucerWeakened = false, m_quitClicked = false;
 };
 } // namespace
