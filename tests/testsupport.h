@@ -1,16 +1,29 @@
 #pragma once
 
-// What every suite shares: the game driver (and its scoped working directory)
-// and whole-file access for checking saved files.
+// What the suites share: the game driver (and its scoped working directory),
+// the recording paint device, the game's objects as the window holds them, and
+// whole-file access for checking saved files.
 #include "gamedriver.h"
-#include "obstacle.h"
+#include "gameids.h"
+#include "paintrecorder.h"
 
-#include <QByteArray>
+#include "attachment.h"
+#include "bullet.h"
+#include "bulletsystem.h"
+#include "deadeye.h"
+#include "environmentsystem.h"
+#include "gamebutton.h"
+#include "gamecharacter.h"
+#include "gamenumber.h"
+#include "monster.h"
+#include "monstersystem.h"
+#include "obstacle.h"
+#include "scoreboard.h"
+#include "skill.h"
+
 #include <QFile>
 #include <QPointer>
-#include <QString>
-
-#include <algorithm>
+#include <QTest>
 
 // The whole content of a file; empty when it cannot be read.
 inline QByteArray readFile(const QString& name) {
@@ -47,4 +60,11 @@ inline void freshObstacles(Widget* w) {
             cactus->setPos(QPointF(std::min(cactus->pos().x(), 1400.0), cactus->pos().y()));
         w->updateObstacles();
     }
+}
+
+// Only the frame slot, without the slower timers: nothing spawns, scores,
+// reloads or drains by itself meanwhile.
+inline void frames(GameDriver& game, int count = 1) {
+    for (int i = 0; i < count; ++i)
+        game->updateScene();
 }

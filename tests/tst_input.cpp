@@ -1,15 +1,8 @@
-#include "gameids.h"
 #include "testsupport.h"
-
-#include "deadeye.h"
-#include "gamebutton.h"
-#include "gamecharacter.h"
-#include "skill.h"
 
 #include <QCoreApplication>
 #include <QFocusEvent>
 #include <QMouseEvent>
-#include <QTest>
 
 // The handlers only record what is held; the frame tick acts on it. The mouse's
 // DeadEye and firing rules are tested with the skills' wiring.
@@ -31,122 +24,118 @@ int heldCount(const Widget* widget) {
 class InputTest : public QObject {
     Q_OBJECT
 private slots:
-    void inputActsOnTheNextTick();
-    void focusLoss_data();
-    void focusLoss();
+    void inputActsOnTheNextTick() {
+        GameDriver game;
+        QVERIFY(game.reach(Stage::Menu));
+        const QPointF start = game->button(ButtonId::Start)->rect().center();
+        // A middle press only moves mousePos; the menu wants the left button held.
+        game.pressMouse(start, Qt::MiddleButton);
+        QCOMPARE(game->mousePos(), start);
+        QCOMPARE(heldCount(game.widget()), 0);
+        game.tick(2);
+        QCOMPARE(game.stage(), Stage::Menu);
+        game.releaseMouse(kSky, Qt::MiddleButton);
+        // The pointer's moves are not followed.
+        game.pressMouse(kSky);
+        QMouseEvent move(QEvent::MouseMove, start, game->mapToGlobal(start), Qt::NoButton,
+                         Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(game.widget(), &move);
+        game.tick();
+        QVERIFY(game->mousePos() == kSky && game.stage() == Stage::Menu);
+        game.releaseMouse(kSky);
+
+        QVERIFY(game.startRun());
+        GameCharacter* dino = game->character();
+        // Pressed and released between two ticks: no tick saw it held.
+        game.pressKey(Qt::Key_Escape);
+        game.releaseKey(Qt::Key_Escape);
+        game.tick();
+        QCOMPARE(game.stage(), Stage::Run);
+
+        const double x = dino->position().x();
+        game.pressKey(Qt::Key_A);
+        game.pressKey(Qt::Key_D);
+        game.tick();
+        QCOMPARE(dino->position().x(), x);
+        game.releaseKey(Qt::Key_D);
+        game.tick();
+        QCOMPARE(dino->position().x(), x - 6.0);
+        game.pressKey(Qt::Key_D);
+        game.releaseKey(Qt::Key_A);
+        game.tick();
+        QCOMPARE(dino->vx(), 6.0);
+        game.releaseKey(Qt::Key_D);
+
+        // W and Space share one flag: releasing either clears it.
+        game.pressKey(Qt::Key_W);
+        game.pressKey(Qt::Key_Space);
+        game.releaseKey(Qt::Key_Space);
+        game.tick();
+        QVERIFY(!dino->isAirborne());
+        game.tapKey(Qt::Key_Space);
+        QVERIFY(dino->isAirborne());
+
+        // Escape still held when the run continues pauses it again.
+        const QPointF pauseSpot = game->button(ButtonId::Pause)->rect().center();
+        game.pressKey(Qt::Key_Escape);
+        game.tick();
+        game.clickButton(ButtonId::Continue);
+        QCOMPARE(game.stage(), Stage::Run);
+        game.tick();
+        QCOMPARE(game.stage(), Stage::Pause);
+        game.releaseKey(Qt::Key_Escape);
+
+        // The pause button needs no held button: a lone release on it pauses.
+        game.clickButton(ButtonId::Continue);
+        game.releaseMouse(pauseSpot);
+        QVERIFY(game->mousePos() == pauseSpot && game.stage() == Stage::Run);
+        game.tick();
+        QVERIFY(game.stage() == Stage::Pause && game->mousePos() == kAway);
+    }
+
+    void focusLoss_data() {
+        QTest::addColumn<int>("stage");
+        QTest::newRow("run") << Stage::Run;
+        QTest::newRow("menu") << Stage::Menu;
+        QTest::newRow("pause") << Stage::Pause;
+        QTest::newRow("game over") << Stage::GameOver;
+    }
+
+    // Keys released in another window never arrive: losing the focus clears every
+    // flag, and pauses a run exactly as the pause button does.
+    void focusLoss() {
+        QFETCH(int, stage);
+        const bool run = stage == Stage::Run;
+        GameDriver game;
+        QVERIFY(game.reach(stage));
+        const bool paused = game->isPaused();
+        game.pressMouse(kSky, Qt::RightButton);
+        game.tick();
+        QCOMPARE(game->deadEye()->isActive(), run);
+        for (int key : kKeys)
+            game.pressKey(key);
+        game.pressMouse(kSky);
+        // Off the run held keys change nothing; no key resumes from the pause.
+        if (!run)
+            game.tick(5);
+        QCOMPARE(heldCount(game.widget()), 8);
+        QFocusEvent focusOut(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+        QCoreApplication::sendEvent(game.widget(), &focusOut);
+        QCOMPARE(heldCount(game.widget()), 0);
+        game.tick();
+        QCOMPARE(game.stage(), run ? Stage::Pause : stage);
+        QCOMPARE(game->isPaused(), run || paused);
+        if (!run)
+            return;
+        QVERIFY(!game->deadEye()->isActive() && game->button(ButtonId::Home));
+        // Nothing is left stuck when the player comes back.
+        game.clickButton(ButtonId::Continue);
+        game.tick(3);
+        QCOMPARE(game.stage(), Stage::Run);
+        QVERIFY(game->character()->vx() == 0.0 && !game->character()->isAirborne());
+        QVERIFY(!game->deadEye()->isActive() && !game->rush()->isActive());
+    }
 };
-
-void InputTest::inputActsOnTheNextTick() {
-    GameDriver game;
-    QVERIFY(game.reach(Stage::Menu));
-    const QPointF start = game->button(ButtonId::Start)->rect().center();
-    // A middle press only moves mousePos; the menu wants the left button held.
-    game.pressMouse(start, Qt::MiddleButton);
-    QCOMPARE(game->mousePos(), start);
-    QCOMPARE(heldCount(game.widget()), 0);
-    game.tick(2);
-    QCOMPARE(game.stage(), Stage::Menu);
-    game.releaseMouse(kSky, Qt::MiddleButton);
-    // The pointer's moves are not followed.
-    game.pressMouse(kSky);
-    QMouseEvent move(QEvent::MouseMove, start, game->mapToGlobal(start), Qt::NoButton,
-                     Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(game.widget(), &move);
-    game.tick();
-    QVERIFY(game->mousePos() == kSky && game.stage() == Stage::Menu);
-    game.releaseMouse(kSky);
-
-    QVERIFY(game.startRun());
-    GameCharacter* dino = game->character();
-    // Pressed and released between two ticks: no tick saw it held.
-    game.pressKey(Qt::Key_Escape);
-    game.releaseKey(Qt::Key_Escape);
-    game.tick();
-    QCOMPARE(game.stage(), Stage::Run);
-
-    const double x = dino->position().x();
-    game.pressKey(Qt::Key_A);
-    game.pressKey(Qt::Key_D);
-    game.tick();
-    QCOMPARE(dino->position().x(), x);
-    game.releaseKey(Qt::Key_D);
-    game.tick();
-    QCOMPARE(dino->position().x(), x - 6.0);
-    game.pressKey(Qt::Key_D);
-    game.releaseKey(Qt::Key_A);
-    game.tick();
-    QCOMPARE(dino->vx(), 6.0);
-    game.releaseKey(Qt::Key_D);
-
-    // W and Space share one flag: releasing either clears it.
-    game.pressKey(Qt::Key_W);
-    game.pressKey(Qt::Key_Space);
-    game.releaseKey(Qt::Key_Space);
-    game.tick();
-    QVERIFY(!dino->isAirborne());
-    game.tapKey(Qt::Key_Space);
-    QVERIFY(dino->isAirborne());
-
-    // Escape still held when the run continues pauses it again.
-    const QPointF pauseSpot = game->button(ButtonId::Pause)->rect().center();
-    game.pressKey(Qt::Key_Escape);
-    game.tick();
-    game.clickButton(ButtonId::Continue);
-    QCOMPARE(game.stage(), Stage::Run);
-    game.tick();
-    QCOMPARE(game.stage(), Stage::Pause);
-    game.releaseKey(Qt::Key_Escape);
-
-    // The pause button needs no held button: a lone release on it pauses.
-    game.clickButton(ButtonId::Continue);
-    game.releaseMouse(pauseSpot);
-    QVERIFY(game->mousePos() == pauseSpot && game.stage() == Stage::Run);
-    game.tick();
-    QVERIFY(game.stage() == Stage::Pause && game->mousePos() == kAway);
-}
-
-void InputTest::focusLoss_data() {
-    QTest::addColumn<int>("stage");
-    QTest::newRow("run") << Stage::Run;
-    QTest::newRow("menu") << Stage::Menu;
-    QTest::newRow("pause") << Stage::Pause;
-    QTest::newRow("game over") << Stage::GameOver;
-}
-
-// Keys released in another window never arrive: losing the focus clears every
-// flag, and pauses a run exactly as the pause button does.
-void InputTest::focusLoss() {
-    QFETCH(int, stage);
-    const bool run = stage == Stage::Run;
-    GameDriver game;
-    QVERIFY(game.reach(stage));
-    const bool paused = game->isPaused();
-    game.pressMouse(kSky, Qt::RightButton);
-    game.tick();
-    QCOMPARE(game->deadEye()->isActive(), run);
-    for (int key : kKeys)
-        game.pressKey(key);
-    game.pressMouse(kSky);
-    // Off the run held keys change nothing; no key resumes from the pause.
-    if (!run)
-        game.tick(5);
-    QCOMPARE(heldCount(game.widget()), 8);
-    QFocusEvent focusOut(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
-    QCoreApplication::sendEvent(game.widget(), &focusOut);
-    QCOMPARE(heldCount(game.widget()), 0);
-    game.tick();
-    QCOMPARE(game.stage(), run ? Stage::Pause : stage);
-    QCOMPARE(game->isPaused(), run || paused);
-    if (!run)
-        return;
-    QVERIFY(!game->deadEye()->isActive() && game->button(ButtonId::Home));
-    // Nothing is left stuck when the player comes back.
-    game.clickButton(ButtonId::Continue);
-    game.tick(3);
-    QCOMPARE(game.stage(), Stage::Run);
-    QVERIFY(game->character()->vx() == 0.0 && !game->character()->isAirborne());
-    QVERIFY(!game->deadEye()->isActive() && !game->rush()->isActive());
-}
 
 QTEST_MAIN(InputTest)
 #include "tst_input.moc"

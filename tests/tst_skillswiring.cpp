@@ -1,19 +1,7 @@
-#include "gameids.h"
 #include "testsupport.h"
 
-#include "attachment.h"
-#include "bullet.h"
-#include "bulletsystem.h"
-#include "deadeye.h"
-#include "environmentsystem.h"
-#include "gamecharacter.h"
-#include "obstacle.h"
-#include "scoreboard.h"
-#include "skill.h"
 #include "statusbar.h"
 
-#include <QPointer>
-#include <QTest>
 #include <cmath>
 
 // DeadEye, the gun, the bullets, the dash and the status panel as the window
@@ -23,11 +11,6 @@ namespace {
 const QPointF kSky(1200.0, 200.0); // no button there
 // Between pixels, as a high-resolution pointer reports it; the gun aims at (300, 250).
 const QPointF kAim(300.7, 250.6);
-
-void frames(GameDriver& game, int count = 1) {
-    for (int i = 0; i < count; ++i)
-        game->updateScene();
-}
 
 // True when the crosshair (or, with aim false, the pointer) is shown.
 bool shows(GameDriver& game, bool aim) {
@@ -50,175 +33,169 @@ double speed(GameDriver& game) {
 class SkillsWiringTest : public QObject {
     Q_OBJECT
 private slots:
-    void deadEyeThresholdsCursorAndVeil();
-    void firingPauseAndHome();
-    void bulletDestroysObstacle_data();
-    void bulletDestroysObstacle();
-    void dashUnderDeadEye();
-};
+    void deadEyeThresholdsCursorAndVeil() {
+        GameDriver game;
+        QVERIFY(game.reach(Stage::Run));
+        DeadEye* deadEye = game->deadEye();
+        // Exactly 1.0: the window tries, DeadEye refuses, the world slows for that frame only.
+        deadEye->setEnergy(1.0);
+        right(game, true);
+        QVERIFY(!deadEye->isActive() && speed(game) == 0.8);
+        right(game, false);
+        QCOMPARE(speed(game), 8.0);
 
-void SkillsWiringTest::deadEyeThresholdsCursorAndVeil() {
-    GameDriver game;
-    QVERIFY(game.reach(Stage::Run));
-    DeadEye* deadEye = game->deadEye();
-    // Exactly 1.0: the window tries, DeadEye refuses, the world slows for that frame only.
-    deadEye->setEnergy(1.0);
-    right(game, true);
-    QVERIFY(!deadEye->isActive() && speed(game) == 0.8);
-    right(game, false);
-    QCOMPARE(speed(game), 8.0);
+        // 1.5 starts, a drain step leaves 0.5, and the next frame stops it for good.
+        deadEye->setEnergy(1.5);
+        right(game, true);
+        deadEye->updateEnergy();
+        QVERIFY(deadEye->isActive());
+        for (int i = 0; i < 5; ++i) {
+            frames(game);
+            QVERIFY(!deadEye->isActive());
+        }
+        right(game, false);
 
-    // 1.5 starts, a drain step leaves 0.5, and the next frame stops it for good.
-    deadEye->setEnergy(1.5);
-    right(game, true);
-    deadEye->updateEnergy();
-    QVERIFY(deadEye->isActive());
-    for (int i = 0; i < 5; ++i) {
+        // The cursor is chosen before the switch: the crosshair comes one frame later.
+        deadEye->setEnergy(2.0);
+        right(game, true);
+        QVERIFY(deadEye->isActive() && shows(game, false));
         frames(game);
+        QVERIFY(shows(game, true));
+        const QColor& veil = deadEye->veilColor;
+        for (int paint = 1; paint <= 12; ++paint) {
+            game.paint();
+            QCOMPARE(veil.alpha(), 5 * qMin(paint, 10));
+        }
+        // 1.0 left is not below 1.0: it goes on until it runs dry inside the energy step.
+        deadEye->updateEnergy();
+        frames(game, 3);
+        QVERIFY(deadEye->isActive() && speed(game) == 0.8);
+        deadEye->updateEnergy();
         QVERIFY(!deadEye->isActive());
-    }
-    right(game, false);
-
-    // The cursor is chosen before the switch: the crosshair comes one frame later.
-    deadEye->setEnergy(2.0);
-    right(game, true);
-    QVERIFY(deadEye->isActive() && shows(game, false));
-    frames(game);
-    QVERIFY(shows(game, true));
-    const QColor& veil = deadEye->veilColor;
-    for (int paint = 1; paint <= 12; ++paint) {
-        game.paint();
-        QCOMPARE(veil.alpha(), 5 * qMin(paint, 10));
-    }
-    // 1.0 left is not below 1.0: it goes on until it runs dry inside the energy step.
-    deadEye->updateEnergy();
-    frames(game, 3);
-    QVERIFY(deadEye->isActive() && speed(game) == 0.8);
-    deadEye->updateEnergy();
-    QVERIFY(!deadEye->isActive());
-    frames(game);
-    QVERIFY(speed(game) == 8.0 && shows(game, false));
-    for (int paint = 1; paint <= 12; ++paint) {
-        game.paint();
-        QCOMPARE(veil.alpha(), 50 - 5 * qMin(paint, 10));
-    }
-}
-
-void SkillsWiringTest::firingPauseAndHome() {
-    GameDriver game;
-    QVERIFY(game.reach(Stage::Menu));
-    StatusBar* panel = game->statusBar();
-    QCOMPARE(panel->panelRect(), QRect()); // the menu does not lay the panel out
-    QVERIFY(game.startRun() && panel->isVisible());
-    panel->setPanelRect(QRect());
-    frames(game);
-    QCOMPARE(panel->panelRect(), QRect(48, 777, 624, 259));
-
-    // Left held first: no slow motion, and so no shot, until it is up again.
-    BulletSystem* bullets = game->bulletSystem();
-    game.pressMouse(kAim);
-    right(game, true, 3);
-    QVERIFY(!game->deadEye()->isActive() && bullets->bullets().isEmpty());
-    game.releaseMouse(kAim);
-    frames(game);
-    QVERIFY(game->deadEye()->isActive());
-    game.pressMouse(kAim);
-    frames(game);
-    QCOMPARE(bullets->bullets().size(), 1);
-    const Bullet* first = bullets->bullets().first();
-    QCOMPARE(first->target(), QPointF(300, 250));
-    // Fired from the gun's centre, then moved once at a tenth of 50 px.
-    const QPointF along = QPointF(300, 250) - game->gun()->center();
-    QCOMPARE(first->position(),
-             game->gun()->center() + along / std::hypot(along.x(), along.y()) * 5.0);
-    // Frames alone never cool the gun down; five cool-down steps do.
-    frames(game, 10);
-    QCOMPARE(bullets->bullets().size(), 1);
-    for (int step = 0; step < 5; ++step)
-        bullets->updateShootCD();
-    frames(game);
-    QCOMPARE(bullets->bullets().size(), 2);
-    // Releasing the right button ends the slow motion: the held left fires no more.
-    for (int step = 0; step < 5; ++step)
-        bullets->updateShootCD();
-    right(game, false, 3);
-    QCOMPARE(bullets->bullets().size(), 2);
-    game.releaseMouse(kAim);
-
-    // A pause ends DeadEye at once, and the held button does nothing there.
-    right(game, true);
-    game.tapKey(Qt::Key_Escape);
-    QVERIFY(game.stage() == Stage::Pause && !game->deadEye()->isActive());
-    QCOMPARE(speed(game), 8.0);
-    game.tick(5);
-    QVERIFY(!game->deadEye()->isActive() && shows(game, false));
-    right(game, false);
-    // Home: no bullet in flight, a full magazine, panel and score hidden.
-    QVERIFY(game.clickButton(ButtonId::Home) && game.stage() == Stage::Menu);
-    QVERIFY(bullets->bullets().isEmpty() && bullets->bulletCount() == 5);
-    QVERIFY(!panel->isVisible() && !game->scoreBoard()->isVisible());
-}
-
-void SkillsWiringTest::bulletDestroysObstacle_data() {
-    QTest::addColumn<bool>("bird");
-    QTest::addColumn<int>("score");
-    QTest::newRow("cactus") << false << 10;
-    QTest::newRow("bird") << true << 20;
-}
-
-void SkillsWiringTest::bulletDestroysObstacle() {
-    QFETCH(bool, bird);
-    QFETCH(int, score);
-    GameDriver game;
-    QVERIFY(game.reach(Stage::Run));
-    freshObstacles(game.widget());
-    Obstacle* target = (bird ? game->birdList() : game->cactusList()).last();
-    right(game, true);
-    // Left of the dinosaur, scrolling away from it, in the line of fire.
-    const QPointF muzzle = game->gun()->center();
-    target->setPos(QPointF(400.0, bird ? muzzle.y() - 37.0 : target->pos().y()));
-    const QPointF aim = bird ? QPointF(438.0, muzzle.y()) : target->pos() + QPointF(25.0, 50.0);
-    game.pressMouse(aim);
-    frames(game);
-    game.releaseMouse(aim);
-    QCOMPARE(game->bulletSystem()->bullets().size(), 1);
-    const QPointer<Bullet> bullet = game->bulletSystem()->bullets().first();
-    game->scoreBoard()->setScore(0);
-    for (int i = 0; i < 100 && target->active; ++i)
         frames(game);
-    QVERIFY(target->exploding && bullet && bullet->isHit());
-    QCOMPARE(game->scoreBoard()->score(), score);
-    frames(game); // the spent bullet goes at the next clean-up
-    QVERIFY(bullet.isNull());
-}
+        QVERIFY(speed(game) == 8.0 && shows(game, false));
+        for (int paint = 1; paint <= 12; ++paint) {
+            game.paint();
+            QCOMPARE(veil.alpha(), 50 - 5 * qMin(paint, 10));
+        }
+    }
 
-// The dash doubles whatever speed the world has; stopping DeadEye during a dash
-// restores twice the base speed.
-void SkillsWiringTest::dashUnderDeadEye() {
-    GameDriver game;
-    QVERIFY(game.reach(Stage::Run));
-    Rush* rush = game->rush();
-    right(game, true);
-    game.pressKey(Qt::Key_F);
-    frames(game);
-    game.releaseKey(Qt::Key_F);
-    QVERIFY(rush->isActive() && game->character()->isInvincible());
-    QCOMPARE(speed(game), 1.6);
-    QCOMPARE(game->character()->targetX, 960 - 87 / 2.0); // aimed with the upright frame
-    right(game, false);
-    QCOMPARE(speed(game), 16.0);
-    right(game, true);
-    QCOMPARE(speed(game), 0.8);
-    right(game, false, 3);
-    QVERIFY(!game->deadEye()->isActive() && rush->isActive());
-    QCOMPARE(speed(game), 16.0);
-    // One dash step per frame: the 151st ends the dash.
-    game.tick(150 - 6);
-    QVERIFY(rush->isActive());
-    game.tick();
-    QVERIFY(!rush->isActive() && !game->character()->isInvincible());
-    QCOMPARE(speed(game), 8.0);
-}
+    void firingPauseAndHome() {
+        GameDriver game;
+        QVERIFY(game.reach(Stage::Menu));
+        StatusBar* panel = game->statusBar();
+        QCOMPARE(panel->panelRect(), QRect()); // the menu does not lay the panel out
+        QVERIFY(game.startRun() && panel->isVisible());
+        panel->setPanelRect(QRect());
+        frames(game);
+        QCOMPARE(panel->panelRect(), QRect(48, 777, 624, 259));
+
+        // Left held first: no slow motion, and so no shot, until it is up again.
+        BulletSystem* bullets = game->bulletSystem();
+        game.pressMouse(kAim);
+        right(game, true, 3);
+        QVERIFY(!game->deadEye()->isActive() && bullets->bullets().isEmpty());
+        game.releaseMouse(kAim);
+        frames(game);
+        QVERIFY(game->deadEye()->isActive());
+        game.pressMouse(kAim);
+        frames(game);
+        QCOMPARE(bullets->bullets().size(), 1);
+        const Bullet* first = bullets->bullets().first();
+        QCOMPARE(first->target(), QPointF(300, 250));
+        // Fired from the gun's centre, then moved once at a tenth of 50 px.
+        const QPointF along = QPointF(300, 250) - game->gun()->center();
+        QCOMPARE(first->position(),
+                 game->gun()->center() + along / std::hypot(along.x(), along.y()) * 5.0);
+        // Frames alone never cool the gun down; five cool-down steps do.
+        frames(game, 10);
+        QCOMPARE(bullets->bullets().size(), 1);
+        for (int step = 0; step < 5; ++step)
+            bullets->updateShootCD();
+        frames(game);
+        QCOMPARE(bullets->bullets().size(), 2);
+        // Releasing the right button ends the slow motion: the held left fires no more.
+        for (int step = 0; step < 5; ++step)
+            bullets->updateShootCD();
+        right(game, false, 3);
+        QCOMPARE(bullets->bullets().size(), 2);
+        game.releaseMouse(kAim);
+
+        // A pause ends DeadEye at once, and the held button does nothing there.
+        right(game, true);
+        game.tapKey(Qt::Key_Escape);
+        QVERIFY(game.stage() == Stage::Pause && !game->deadEye()->isActive());
+        QCOMPARE(speed(game), 8.0);
+        game.tick(5);
+        QVERIFY(!game->deadEye()->isActive() && shows(game, false));
+        right(game, false);
+        // Home: no bullet in flight, a full magazine, panel and score hidden.
+        QVERIFY(game.clickButton(ButtonId::Home) && game.stage() == Stage::Menu);
+        QVERIFY(bullets->bullets().isEmpty() && bullets->bulletCount() == 5);
+        QVERIFY(!panel->isVisible() && !game->scoreBoard()->isVisible());
+    }
+
+    void bulletDestroysObstacle_data() {
+        QTest::addColumn<bool>("bird");
+        QTest::addColumn<int>("score");
+        QTest::newRow("cactus") << false << 10;
+        QTest::newRow("bird") << true << 20;
+    }
+
+    void bulletDestroysObstacle() {
+        QFETCH(bool, bird);
+        QFETCH(int, score);
+        GameDriver game;
+        QVERIFY(game.reach(Stage::Run));
+        freshObstacles(game.widget());
+        Obstacle* target = (bird ? game->birdList() : game->cactusList()).last();
+        right(game, true);
+        // Left of the dinosaur, scrolling away from it, in the line of fire.
+        const QPointF muzzle = game->gun()->center();
+        target->setPos(QPointF(400.0, bird ? muzzle.y() - 37.0 : target->pos().y()));
+        const QPointF aim = bird ? QPointF(438.0, muzzle.y()) : target->pos() + QPointF(25.0, 50.0);
+        game.pressMouse(aim);
+        frames(game);
+        game.releaseMouse(aim);
+        QCOMPARE(game->bulletSystem()->bullets().size(), 1);
+        const QPointer<Bullet> bullet = game->bulletSystem()->bullets().first();
+        game->scoreBoard()->setScore(0);
+        for (int i = 0; i < 100 && target->active; ++i)
+            frames(game);
+        QVERIFY(target->exploding && bullet && bullet->isHit());
+        QCOMPARE(game->scoreBoard()->score(), score);
+        frames(game); // the spent bullet goes at the next clean-up
+        QVERIFY(bullet.isNull());
+    }
+
+    // The dash doubles whatever speed the world has; stopping DeadEye during a dash
+    // restores twice the base speed.
+    void dashUnderDeadEye() {
+        GameDriver game;
+        QVERIFY(game.reach(Stage::Run));
+        Rush* rush = game->rush();
+        right(game, true);
+        game.pressKey(Qt::Key_F);
+        frames(game);
+        game.releaseKey(Qt::Key_F);
+        QVERIFY(rush->isActive() && game->character()->isInvincible());
+        QCOMPARE(speed(game), 1.6);
+        QCOMPARE(game->character()->targetX, 960 - 87 / 2.0); // aimed with the upright frame
+        right(game, false);
+        QCOMPARE(speed(game), 16.0);
+        right(game, true);
+        QCOMPARE(speed(game), 0.8);
+        right(game, false, 3);
+        QVERIFY(!game->deadEye()->isActive() && rush->isActive());
+        QCOMPARE(speed(game), 16.0);
+        // One dash step per frame: the 151st ends the dash.
+        game.tick(150 - 6);
+        QVERIFY(rush->isActive());
+        game.tick();
+        QVERIFY(!rush->isActive() && !game->character()->isInvincible());
+        QCOMPARE(speed(game), 8.0);
+    }
+};
 
 QTEST_MAIN(SkillsWiringTest)
 #include "tst_skillswiring.moc"

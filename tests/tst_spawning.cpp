@@ -1,16 +1,7 @@
-#include "gameids.h"
-#include "paintrecorder.h"
 #include "testsupport.h"
 
 #include "animation.h"
-#include "attachment.h"
-#include "deadeye.h"
-#include "gamebutton.h"
-#include "gamecharacter.h"
-#include "scoreboard.h"
 
-#include <QPointer>
-#include <QTest>
 #include <algorithm>
 #include <cmath>
 
@@ -19,12 +10,6 @@ constexpr double kRight = 1919.0; // rect().right() of the 1920 px wide window
 
 bool isNewcomer(const QList<Obstacle*>& list) {
     return !list.isEmpty() && list.last()->pos().x() == kRight;
-}
-
-// Only the frame slot, so that nothing spawns or scores by itself.
-void frames(GameDriver& game, int count = 1) {
-    for (int i = 0; i < count; ++i)
-        game->updateScene();
 }
 
 int counters(const Animation* a) {

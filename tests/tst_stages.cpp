@@ -1,19 +1,6 @@
-#include "gameids.h"
-#include "paintrecorder.h"
 #include "testsupport.h"
 
-#include "bulletsystem.h"
-#include "environmentsystem.h"
-#include "gamebutton.h"
-#include "gamecharacter.h"
 #include "gametext.h"
-#include "monstersystem.h"
-#include "scoreboard.h"
-#include "skill.h"
-
-#include <QFile>
-#include <QPointer>
-#include <QTest>
 
 namespace {
 const QPointF kAway(-100.0, -100.0);
@@ -45,201 +32,194 @@ int bank() {
 class StagesTest : public QObject {
     Q_OBJECT
 private slots:
-    void screenButtons_data();
-    void screenButtons();
-    void transitions_data();
-    void transitions();
-    void leavingARunMidDash_data();
-    void leavingARunMidDash();
-    void storyAndTutorial();
-};
-
-void StagesTest::screenButtons_data() {
-    QTest::addColumn<int>("stage");
-    QTest::addColumn<QString>("buttons");
-    QTest::newRow("menu") << Stage::Menu
-                          << "start@880,794 teach@1038,873 upgrade@738,873 quit@1820,995";
-    // The menu's start button is reused and moved to the end; the others stay, hidden.
-    QTest::newRow("tutorial") << Stage::Tutorial << "-teach -upgrade -quit start@880,794";
-    QTest::newRow("run") << Stage::Run << "pause@1820,995";
-    QTest::newRow("pause") << Stage::Pause << "home@1820,995 continue@880,794";
-    QTest::newRow("game over: the centre") << Stage::GameOver << "-pause restart@880,448";
-    QTest::newRow("win: a third lower") << Stage::Win << "-pause restart@880,794";
-}
-
-void StagesTest::screenButtons() {
-    QFETCH(int, stage);
-    QFETCH(QString, buttons);
-    GameDriver game(kLaterStart, kSize);
-    QVERIFY(game.reach(Stage::Menu));
-    const QPointer<GameButton> menuStart = game->button(ButtonId::Start);
-    QVERIFY(game.reach(stage));
-    QCOMPARE(buttonsShown(game.widget()), buttons);
-    if (stage == Stage::Tutorial)
-        QCOMPARE(game->button(ButtonId::Start), menuStart.data());
-}
-
-void StagesTest::transitions_data() {
-    QTest::addColumn<int>("from");
-    QTest::addColumn<int>("event");
-    QTest::addColumn<int>("what"); // the button clicked or the stage switched to
-    QTest::addColumn<int>("to");
-    QTest::addColumn<bool>("banks");
-    const auto row = [](const char* name, int from, Event event, int what, int to, bool banks) {
-        QTest::newRow(name) << from << int(event) << what << to << banks;
-    };
-    using namespace Stage;
-    row("menu start -> run", Menu, Click, ButtonId::Start, Run, false);
-    row("menu tutorial -> tutorial", Menu, Click, ButtonId::Teach, Tutorial, false);
-    row("menu upgrade -> upgrade", Menu, Click, ButtonId::Upgrade, Upgrade, false);
-    row("menu quit quits", Menu, Click, ButtonId::Quit, Menu, false);
-    row("tutorial start -> menu", Tutorial, Click, ButtonId::Start, Menu, false);
-    row("run pause -> pause", Run, Click, ButtonId::Pause, Pause, false);
-    row("run death -> game over, banks", Run, Death, 0, GameOver, true);
-    row("run boss beaten -> win, banks", Run, Beaten, 0, Stage::Win, true);
-    row("pause continue -> run", Pause, Click, ButtonId::Continue, Run, false);
-    row("pause home -> menu, banks", Pause, Click, ButtonId::Home, Menu, true);
-    row("game over restart -> menu", GameOver, Click, ButtonId::Restart, Menu, false);
-    row("win restart -> menu", Stage::Win, Click, ButtonId::Restart, Menu, false);
-    row("win death -> game over, banks again", Stage::Win, Death, 0, GameOver, true);
-    row("upgrade quit -> menu", Upgrade, Click, ButtonId::Quit, Menu, false);
-    // Only the menu and the pause lead to a run; unknown stages change nothing.
-    row("run from game over ignored", GameOver, Switch, Run, GameOver, false);
-    row("run from win ignored", Stage::Win, Switch, Run, Stage::Win, false);
-    row("-1 ignored", Menu, Switch, -1, Menu, false);
-    row("9 ignored", Run, Switch, 9, Run, false);
-}
-
-void StagesTest::transitions() {
-    QFETCH(int, from);
-    QFETCH(int, event);
-    QFETCH(int, what);
-    QFETCH(int, to);
-    QFETCH(bool, banks);
-    GameDriver game(kBank120, kSize);
-    QVERIFY(game.reach(from));
-    const int bankBefore = bank();
-    game->scoreBoard()->setScore(57);
-    // A high bird may brush the dinosaur parked above the window: only a run
-    // can be lost, and the next run starts healthy.
-    if (from == Stage::Menu || from == Stage::Tutorial || from == Stage::Upgrade)
-        game->character()->die();
-    const QString before = buttonsShown(game.widget());
-    const bool quit = from == Stage::Menu && what == ButtonId::Quit;
-    if (quit) // without an event loop, quitting only shows in the log
-        QTest::ignoreMessage(QtDebugMsg, "QUIT");
-    const QPointF at = event == Click ? game->button(what)->rect().center() : QPointF(3, 3);
-    // A click stays held: the tutorial's start and the pause's home lie where
-    // the menu's start and quit appear, yet act only once.
-    game.pressMouse(at, event == Click ? Qt::LeftButton : Qt::MiddleButton);
-    if (event == Death)
-        game->character()->setHealth(0.0);
-    else if (event == Beaten)
-        emit game->monsterSystem()->gameWin();
-    else if (event == Switch)
-        game->changeToStage(what);
-    game.tick(quit ? 1 : 4);
-    QCOMPARE(game.stage(), to);
-    QCOMPARE(game->mousePos(), quit ? at : kAway);
-    if (to == from)
-        QCOMPARE(buttonsShown(game.widget()), before);
-    // The run's score lives until the menu or a new run resets it; a run ticks on.
-    const int score = game->scoreBoard()->score();
-    const bool reset =
-        (to == Stage::Menu && from != Stage::Menu) || (to == Stage::Run && from == Stage::Menu);
-    const int kept = reset ? 0 : 57;
-    QVERIFY2(score == kept || (score == kept + 1 && (from == Stage::Run || to == Stage::Run)),
-             qPrintable(QString::number(score)));
-    QCOMPARE(bank(), bankBefore + (banks ? std::max(57, score) : 0));
-    QCOMPARE(game->isPaused(), to == Stage::Pause || to == Stage::GameOver);
-    QCOMPARE(game->isGameOver(), to == Stage::GameOver);
-    QCOMPARE(game->bulletSystem()->isReloadPaused(),
-             to == Stage::Pause || to == Stage::GameOver || to == Stage::Win);
-    QCOMPARE(game->scoreBoard()->isVisible(), to >= Stage::Run && to <= Stage::Win);
-}
-
-void StagesTest::leavingARunMidDash_data() {
-    QTest::addColumn<bool>("died");
-    QTest::addColumn<bool>("paused");
-    QTest::newRow("home from a pause") << false << true;
-    QTest::newRow("restart after a death") << true << false;
-    // The pause comes before the health check has seen the death: banked once on the way home.
-    QTest::newRow("home from a pause on the death tick") << true << true;
-}
-
-// The dash must not carry its invincibility past the run, where nothing would end it.
-void StagesTest::leavingARunMidDash() {
-    QFETCH(bool, died);
-    QFETCH(bool, paused);
-    GameDriver game(kBank120, kSize);
-    QVERIFY(game.reach(Stage::Run));
-    GameCharacter* dino = game->character();
-    game.tapKey(Qt::Key_F);
-    QVERIFY(game->rush()->isActive() && dino->isInvincible());
-    if (died)
-        dino->die();
-    if (paused)
-        game.pressKey(Qt::Key_Escape);
-    game.tick();
-    game.releaseKey(Qt::Key_Escape);
-    QCOMPARE(game.stage(), paused ? Stage::Pause : Stage::GameOver);
-    const int score = game->scoreBoard()->score();
-    game.clickButton(paused ? ButtonId::Home : ButtonId::Restart);
-    game.tick(5);
-    QVERIFY(game.stage() == Stage::Menu && dino->health() == 1.0);
-    QCOMPARE(bank(), 120 + score);
-    QVERIFY(!game->rush()->isActive() && !dino->keepInvincible);
-    QVERIFY(dino->posture() == Posture::Upright && game->environment()->speed() == 8.0);
-    // Only a reset character keeps its start invincibility, until it lands.
-    QCOMPARE(dino->isInvincible(), died);
-    QCOMPARE(dino->hasLanded(), !died);
-    QVERIFY(game.startRun());
-    QVERIFY(!dino->isInvincible());
-}
-
-// A first start: the story moves on by itself, clicks do nothing, and the
-// tutorial leaves the marker that makes every later start skip both.
-void StagesTest::storyAndTutorial() {
-    GameDriver game(kFirstStart, kSize);
-    QVERIFY(game.reach(Stage::Story));
-    QVERIFY(game->buttons().isEmpty());
-    QStringList texts;
-    for (const GameText* text : game->textList()->texts())
-        texts << text->text();
-    // Text 2 keeps its ASCII comma.
-    QCOMPARE(texts,
-             QStringList(
-                 {"恐龙，是怎么灭绝的？\n天上掉下来的，\n真的只是陨石吗？\n恐怕未必。",
-                  "轰击地球的,\n不是石头。\n是墨鲲的卵鞘，\n来自深空。\n墨鲲降临。",
-                  "幼龙侵害万物。\n植物、恐龙、其他生灵……\n巨兽哀鸣倒地。\n天空布满掠影。",
-                  "世上生灵皆被异化，\n你是唯一幸存者。\n焦土中，残骸间。\n背上，浮游炮…唯一伙伴。",
-                  "它低鸣，警示。\n绿光，在炮口闪烁。\n快跑！急奔！\n炮口旋转，锁定…\n但墨"
-                  "鲲从来都不止一只。",
-                  "逃亡，\n已经开始。"}));
-    game.click(QPointF(960, 520));
-    for (int i = 0; i < 20000 && game.stage() == Stage::Story; ++i) {
-        QVERIFY(!QFile::exists("data_0"));
-        game.tick();
+    void screenButtons_data() {
+        QTest::addColumn<int>("stage");
+        QTest::addColumn<QString>("buttons");
+        QTest::newRow("menu") << Stage::Menu
+                              << "start@880,794 teach@1038,873 upgrade@738,873 quit@1820,995";
+        // The menu's start button is reused and moved to the end; the others stay, hidden.
+        QTest::newRow("tutorial") << Stage::Tutorial << "-teach -upgrade -quit start@880,794";
+        QTest::newRow("run") << Stage::Run << "pause@1820,995";
+        QTest::newRow("pause") << Stage::Pause << "home@1820,995 continue@880,794";
+        QTest::newRow("game over: the centre") << Stage::GameOver << "-pause restart@880,448";
+        QTest::newRow("win: a third lower") << Stage::Win << "-pause restart@880,794";
     }
-    QCOMPARE(game.stage(), Stage::Tutorial);
-    QCOMPARE(readFile("data_0"), QByteArray("1"));
-    // The guide's corner: floor(1920 / 2) - floor(1127 / 2), 1040 / 2.5 - floor(711 / 2).
-    QCOMPARE(game->guideImage().size(), QSize(1127, 711));
-    RecordingPaintDevice device(kSize);
-    game->render(&device, QPoint(), QRegion(), QWidget::DrawChildren);
-    QCOMPARE(device.callsOf(PaintCall::Pixmap).first().rect, QRectF(397, 61, 1127, 711));
 
-    // A second visit restarts the story. Connected in between, this runs after the
-    // window's own slot, so a second connection of that slot would write data_0 again.
-    TextList* story = game->textList();
-    connect(story, &TextList::end, this, [] { QFile::remove("data_0"); });
-    game->gameIntro();
-    QVERIFY(game->textList() == story && story->count() == 6 && story->index() == 0);
-    emit story->end();
-    QCOMPARE(game.stage(), Stage::Tutorial);
-    QVERIFY(!QFile::exists("data_0"));
-    QVERIFY(game.clickButton(ButtonId::Start) && game.stage() == Stage::Menu);
-}
+    void screenButtons() {
+        QFETCH(int, stage);
+        QFETCH(QString, buttons);
+        GameDriver game(kLaterStart, kSize);
+        QVERIFY(game.reach(Stage::Menu));
+        const QPointer<GameButton> menuStart = game->button(ButtonId::Start);
+        QVERIFY(game.reach(stage));
+        QCOMPARE(buttonsShown(game.widget()), buttons);
+        if (stage == Stage::Tutorial)
+            QCOMPARE(game->button(ButtonId::Start), menuStart.data());
+    }
+
+    void transitions_data() {
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("event");
+        QTest::addColumn<int>("what"); // the button clicked or the stage switched to
+        QTest::addColumn<int>("to");
+        QTest::addColumn<bool>("banks");
+        const auto row = [](const char* name, int from, Event event, int what, int to, bool banks) {
+            QTest::newRow(name) << from << int(event) << what << to << banks;
+        };
+        using namespace Stage;
+        row("menu start -> run", Menu, Click, ButtonId::Start, Run, false);
+        row("menu tutorial -> tutorial", Menu, Click, ButtonId::Teach, Tutorial, false);
+        row("menu upgrade -> upgrade", Menu, Click, ButtonId::Upgrade, Upgrade, false);
+        row("menu quit quits", Menu, Click, ButtonId::Quit, Menu, false);
+        row("tutorial start -> menu", Tutorial, Click, ButtonId::Start, Menu, false);
+        row("run pause -> pause", Run, Click, ButtonId::Pause, Pause, false);
+        row("run death -> game over, banks", Run, Death, 0, GameOver, true);
+        row("run boss beaten -> win, banks", Run, Beaten, 0, Stage::Win, true);
+        row("pause continue -> run", Pause, Click, ButtonId::Continue, Run, false);
+        row("pause home -> menu, banks", Pause, Click, ButtonId::Home, Menu, true);
+        row("game over restart -> menu", GameOver, Click, ButtonId::Restart, Menu, false);
+        row("win restart -> menu", Stage::Win, Click, ButtonId::Restart, Menu, false);
+        row("win death -> game over, banks again", Stage::Win, Death, 0, GameOver, true);
+        row("upgrade quit -> menu", Upgrade, Click, ButtonId::Quit, Menu, false);
+        // Only the menu and the pause lead to a run; unknown stages change nothing.
+        row("run from game over ignored", GameOver, Switch, Run, GameOver, false);
+        row("run from win ignored", Stage::Win, Switch, Run, Stage::Win, false);
+        row("-1 ignored", Menu, Switch, -1, Menu, false);
+        row("9 ignored", Run, Switch, 9, Run, false);
+    }
+
+    void transitions() {
+        QFETCH(int, from);
+        QFETCH(int, event);
+        QFETCH(int, what);
+        QFETCH(int, to);
+        QFETCH(bool, banks);
+        GameDriver game(kBank120, kSize);
+        QVERIFY(game.reach(from));
+        const int bankBefore = bank();
+        game->scoreBoard()->setScore(57);
+        // A high bird may brush the dinosaur parked above the window: only a run
+        // can be lost, and the next run starts healthy.
+        if (from == Stage::Menu || from == Stage::Tutorial || from == Stage::Upgrade)
+            game->character()->die();
+        const QString before = buttonsShown(game.widget());
+        const bool quit = from == Stage::Menu && what == ButtonId::Quit;
+        if (quit) // without an event loop, quitting only shows in the log
+            QTest::ignoreMessage(QtDebugMsg, "QUIT");
+        const QPointF at = event == Click ? game->button(what)->rect().center() : QPointF(3, 3);
+        // A click stays held: the tutorial's start and the pause's home lie where
+        // the menu's start and quit appear, yet act only once.
+        game.pressMouse(at, event == Click ? Qt::LeftButton : Qt::MiddleButton);
+        if (event == Death)
+            game->character()->setHealth(0.0);
+        else if (event == Beaten)
+            emit game->monsterSystem()->gameWin();
+        else if (event == Switch)
+            game->changeToStage(what);
+        game.tick(quit ? 1 : 4);
+        QCOMPARE(game.stage(), to);
+        QCOMPARE(game->mousePos(), quit ? at : kAway);
+        if (to == from)
+            QCOMPARE(buttonsShown(game.widget()), before);
+        // The run's score lives until the menu or a new run resets it; a run ticks on.
+        const int score = game->scoreBoard()->score();
+        const bool reset =
+            (to == Stage::Menu && from != Stage::Menu) || (to == Stage::Run && from == Stage::Menu);
+        const int kept = reset ? 0 : 57;
+        QVERIFY2(score == kept || (score == kept + 1 && (from == Stage::Run || to == Stage::Run)),
+                 qPrintable(QString::number(score)));
+        QCOMPARE(bank(), bankBefore + (banks ? std::max(57, score) : 0));
+        QCOMPARE(game->isPaused(), to == Stage::Pause || to == Stage::GameOver);
+        QCOMPARE(game->isGameOver(), to == Stage::GameOver);
+        QCOMPARE(game->bulletSystem()->isReloadPaused(),
+                 to == Stage::Pause || to == Stage::GameOver || to == Stage::Win);
+        QCOMPARE(game->scoreBoard()->isVisible(), to >= Stage::Run && to <= Stage::Win);
+    }
+
+    void leavingARunMidDash_data() {
+        QTest::addColumn<bool>("died");
+        QTest::addColumn<bool>("paused");
+        QTest::newRow("home from a pause") << false << true;
+        QTest::newRow("restart after a death") << true << false;
+        // The pause comes before the health check has seen the death: banked once on the way home.
+        QTest::newRow("home from a pause on the death tick") << true << true;
+    }
+
+    // The dash must not carry its invincibility past the run, where nothing would end it.
+    void leavingARunMidDash() {
+        QFETCH(bool, died);
+        QFETCH(bool, paused);
+        GameDriver game(kBank120, kSize);
+        QVERIFY(game.reach(Stage::Run));
+        GameCharacter* dino = game->character();
+        game.tapKey(Qt::Key_F);
+        QVERIFY(game->rush()->isActive() && dino->isInvincible());
+        if (died)
+            dino->die();
+        if (paused)
+            game.pressKey(Qt::Key_Escape);
+        game.tick();
+        game.releaseKey(Qt::Key_Escape);
+        QCOMPARE(game.stage(), paused ? Stage::Pause : Stage::GameOver);
+        const int score = game->scoreBoard()->score();
+        game.clickButton(paused ? ButtonId::Home : ButtonId::Restart);
+        game.tick(5);
+        QVERIFY(game.stage() == Stage::Menu && dino->health() == 1.0);
+        QCOMPARE(bank(), 120 + score);
+        QVERIFY(!game->rush()->isActive() && !dino->keepInvincible);
+        QVERIFY(dino->posture() == Posture::Upright && game->environment()->speed() == 8.0);
+        // Only a reset character keeps its start invincibility, until it lands.
+        QCOMPARE(dino->isInvincible(), died);
+        QCOMPARE(dino->hasLanded(), !died);
+        QVERIFY(game.startRun());
+        QVERIFY(!dino->isInvincible());
+    }
+
+    // A first start: the story moves on by itself, clicks do nothing, and the
+    // tutorial leaves the marker that makes every later start skip both.
+    void storyAndTutorial() {
+        GameDriver game(kFirstStart, kSize);
+        QVERIFY(game.reach(Stage::Story));
+        QVERIFY(game->buttons().isEmpty());
+        QStringList texts;
+        for (const GameText* text : game->textList()->texts())
+            texts << text->text();
+        // Text 2 keeps its ASCII comma.
+        QCOMPARE(
+            texts,
+            QStringList(
+                {"恐龙，是怎么灭绝的？\n天上掉下来的，\n真的只是陨石吗？\n恐怕未必。",
+                 "轰击地球的,\n不是石头。\n是墨鲲的卵鞘，\n来自深空。\n墨鲲降临。",
+                 "幼龙侵害万物。\n植物、恐龙、其他生灵……\n巨兽哀鸣倒地。\n天空布满掠影。",
+                 "世上生灵皆被异化，\n你是唯一幸存者。\n焦土中，残骸间。\n背上，浮游炮…唯一伙伴。",
+                 "它低鸣，警示。\n绿光，在炮口闪烁。\n快跑！急奔！\n炮口旋转，锁定…\n但墨"
+                 "鲲从来都不止一只。",
+                 "逃亡，\n已经开始。"}));
+        game.click(QPointF(960, 520));
+        for (int i = 0; i < 20000 && game.stage() == Stage::Story; ++i) {
+            QVERIFY(!QFile::exists("data_0"));
+            game.tick();
+        }
+        QCOMPARE(game.stage(), Stage::Tutorial);
+        QCOMPARE(readFile("data_0"), QByteArray("1"));
+        // The guide's corner: floor(1920 / 2) - floor(1127 / 2), 1040 / 2.5 - floor(711 / 2).
+        QCOMPARE(game->guideImage().size(), QSize(1127, 711));
+        RecordingPaintDevice device(kSize);
+        game->render(&device, QPoint(), QRegion(), QWidget::DrawChildren);
+        QCOMPARE(device.callsOf(PaintCall::Pixmap).first().rect, QRectF(397, 61, 1127, 711));
+
+        // A second visit restarts the story. Connected in between, this runs after the
+        // window's own slot, so a second connection of that slot would write data_0 again.
+        TextList* story = game->textList();
+        connect(story, &TextList::end, this, [] { QFile::remove("data_0"); });
+        game->gameIntro();
+        QVERIFY(game->textList() == story && story->count() == 6 && story->index() == 0);
+        emit story->end();
+        QCOMPARE(game.stage(), Stage::Tutorial);
+        QVERIFY(!QFile::exists("data_0"));
+        QVERIFY(game.clickButton(ButtonId::Start) && game.stage() == Stage::Menu);
+    }
+};
 
 QTEST_MAIN(StagesTest)
 #include "tst_stages.moc"
