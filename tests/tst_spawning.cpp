@@ -2,7 +2,6 @@
 
 #include "animation.h"
 
-#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -46,81 +45,69 @@ QList<QPointF> paintedAt(GameDriver& game, QSize size) {
 class SpawningTest : public QObject {
     Q_OBJECT
 private slots:
-    void invariantsOverManyCalls_data() {
-        QTest::addColumn<int>("posture");
-        QTest::newRow("upright, 87 px") << Posture::Upright;
-        QTest::newRow("low, 118 px") << Posture::Low;
-    }
-
-    // The menu scrolls with no dinosaur to hit; bird gaps follow its current frame.
-    void invariantsOverManyCalls() {
-        QFETCH(int, posture);
+    // The menu scrolls with no dinosaur to hit. Newcomers: cacti with their foot
+    // 10 px below the ground line, birds on whole pixels over a 260 px band.
+    void heightsOverManyCalls() {
         GameDriver game;
         QVERIFY(game.reach(Stage::Menu));
-        game->character()->setPosture(posture);
-        const double w = game->character()->width();
-        QCOMPARE(w, posture == Posture::Upright ? 87.0 : 118.0);
         const QList<Obstacle*>& cacti = game->cactusList();
         const QList<Obstacle*>& birds = game->birdList();
-        int added[2] = {0, 0};
-        QList<double> birdHeights;
+        int newCacti = 0;
+        QList<double> heights;
         for (int call = 0; call < 400; ++call) {
             game->updateObstacles();
             const double gl = game->groundLine();
             QVERIFY(cacti.size() <= 3 && birds.size() <= 4);
-            // The cactus to keep clear of: the one before a new cactus, the last for a new bird.
-            const auto gapTo = [&cacti](int back) {
-                const Obstacle* cactus = cacti.value(cacti.size() - back);
-                return cactus ? kRight - cactus->pos().x() : 1e9;
-            };
             if (isNewcomer(cacti)) {
-                ++added[0];
-                QCOMPARE(cacti.last()->pos().y(), gl - 87.0 + 10.0); // the foot 10 px deep
-                QVERIFY(gapTo(2) >= 300.0);
+                ++newCacti;
+                QCOMPARE(cacti.last()->pos().y(), gl - 87.0 + 10.0);
             }
             if (isNewcomer(birds)) {
-                ++added[1];
                 const double y = birds.last()->pos().y();
                 QVERIFY(y == std::trunc(y) && y >= std::trunc(gl - 480.0) &&
                         y <= std::trunc(gl - 220.0));
-                QVERIFY(gapTo(1) >= 2.5 * w);
-                QVERIFY(birds.size() < 2 || kRight - birds[birds.size() - 2]->pos().x() >= 5 * w);
-                birdHeights << y;
+                heights << y;
             }
-            // Uneven spacing spreads the gaps over many values.
-            frames(game, 1 + (call * 17) % 50);
+            frames(game, 1 + (call * 17) % 50); // uneven spacing
         }
-        // Some 50 birds: their heights spread over more than half of the 260 px band.
-        const auto [low, high] = std::minmax_element(birdHeights.cbegin(), birdHeights.cend());
-        QVERIFY(added[0] > 50 && added[1] > 20 && *high - *low > 130.0);
+        const auto [low, high] = std::minmax_element(heights.cbegin(), heights.cend());
+        QVERIFY(newCacti > 50 && heights.size() > 20 && *high - *low > 130.0);
+    }
+
+    void gapBoundaries_data() {
+        QTest::addColumn<int>("posture");
+        QTest::addColumn<double>("afterCactus");
+        QTest::addColumn<double>("afterBird");
+        // 2.5 and 5 widths of the dinosaur's current frame.
+        QTest::newRow("upright, 87 px") << Posture::Upright << 217.5 << 435.0;
+        QTest::newRow("low, 118 px") << Posture::Low << 295.0 << 590.0;
     }
 
     // Nothing moves: `last` is put `gap` px left of the edge, and a hundred
     // calls tell whether a newcomer may follow it into `list`.
     void gapBoundaries() {
+        QFETCH(int, posture);
+        QFETCH(double, afterCactus);
+        QFETCH(double, afterBird);
         GameDriver game;
         QVERIFY(game.reach(Stage::Menu));
         freshObstacles(game.widget());
+        game->character()->setPosture(posture);
         const QList<Obstacle*>& cacti = game->cactusList();
         const QList<Obstacle*>& birds = game->birdList();
         auto follows = [&game](Obstacle* last, double gap, const QList<Obstacle*>& list) {
             last->setPos(QPointF(kRight - gap, last->pos().y()));
-            for (int i = 0; i < 100; ++i) {
+            for (int i = 0; i < 100 && !isNewcomer(list); ++i)
                 game->updateObstacles();
-                if (isNewcomer(list))
-                    return true;
-            }
-            return false;
+            return isNewcomer(list);
         };
-        QVERIFY(!follows(cacti.last(), 299.5, cacti));
-        QVERIFY(follows(cacti.last(), 300.0, cacti));
-        // 2.5 and 5 upright widths of 87 px; the bird leaves, so the list never fills up.
-        birds.last()->setPos(QPointF(-5000.0, 0.0));
-        QVERIFY(!follows(cacti.last(), 217.0, birds));
-        QVERIFY(follows(cacti.last(), 217.5, birds));
+        QVERIFY(!follows(cacti.last(), 299.5, cacti) && follows(cacti.last(), 300.0, cacti));
+        birds.last()->setPos(QPointF(-5000.0, 0.0)); // gone, so the list never fills up
+        QVERIFY(!follows(cacti.last(), afterCactus - 0.5, birds));
+        QVERIFY(follows(cacti.last(), afterCactus, birds));
         cacti.last()->setPos(QPointF(kRight - 299.0, 0.0)); // blocks cacti, not birds
-        QVERIFY(!follows(birds.last(), 434.5, birds));
-        QVERIFY(follows(birds.last(), 435.0, birds));
+        QVERIFY(!follows(birds.last(), afterBird - 0.5, birds));
+        QVERIFY(follows(birds.last(), afterBird, birds));
     }
 
     void limitsAndRemoval() {
@@ -183,8 +170,7 @@ private slots:
         frames(game);
         QVERIFY(bird->animation->currentFrame != birdFrame && bird->animation->ticksPerFrame == 1);
         QVERIFY(cactus->frame.cacheKey() == cactus->image().cacheKey() &&
-                cactus->explosion->tickCount == 0);
-        QCOMPARE(counters(dino->animation()), dinoCounters);
+                cactus->explosion->tickCount == 0 && counters(dino->animation()) == dinoCounters);
 
         // Starting a run blows up the leftovers without score (a cactus's explosion
         // is drawn around pos, so its hit position stays). Speeds are set on
@@ -199,8 +185,7 @@ private slots:
         frames(game);
         game.releaseMouse(start);
         QVERIFY(!cactus->active && cactus->exploding && !bird->active && bird->exploding);
-        QCOMPARE(cactus->hitPos(), QPointF(-1, -1));
-        QCOMPARE(cactus->pos().x(), cactusX - 8.0);
+        QVERIFY(cactus->hitPos() == QPointF(-1, -1) && cactus->pos().x() == cactusX - 8.0);
         QCOMPARE(bird->hitPos(), bird->pos() + QPointF(1.3 * 8.0, 0.0));
         QCOMPARE(game->scoreBoard()->score(), 0);
 
@@ -210,8 +195,7 @@ private slots:
         const QPointF cactusPos = cactus->pos();
         const QPointF birdPos = bird->pos();
         frames(game);
-        QVERIFY(game->deadEye()->isActive());
-        QCOMPARE(cactus->pos().x(), cactusPos.x() - 0.8);
+        QVERIFY(game->deadEye()->isActive() && cactus->pos().x() == cactusPos.x() - 0.8);
         QCOMPARE(bird->pos().x(), birdPos.x() - 1.3 * 0.8);
         QVERIFY(syncClock(game, cactus->explosion));
         QVERIFY(cactus->explosion->ticksPerFrame == 10 && bird->explosion->ticksPerFrame == 10);
@@ -232,7 +216,6 @@ private slots:
         QCOMPARE(game->scoreBoard()->score(), 20);
         QVERIFY(syncClock(game, hit->explosion));
         QVERIFY(hit->explosion->currentFrame == 1 && hit->explosion->ticksPerFrame == 10);
-
         game.releaseMouse(QPointF(900, 300), Qt::RightButton);
         frames(game);
         QVERIFY(!game->deadEye()->isActive() && syncClock(game, hit->explosion));
@@ -260,7 +243,6 @@ private slots:
         QCOMPARE(paintedAt(game, QSize(63, 63)),
                  QList<QPointF>{at + QPointF(sheet.width() / 2 - 31, sheet.height() / 2 - 31)});
         cactus->exploding = false;
-
         // An exploding bird's frame stays at its hit point, hitPos.x + 0.5 * 91 - 31,
         // drifting left by the scrolling speed for every drop.
         bird->exploding = true;

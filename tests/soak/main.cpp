@@ -2,30 +2,17 @@
 // driver under seeded random keys and clicks aimed at each screen's buttons.
 // The first broken invariant exits non-zero.
 
-#include "bullet.h"
-#include "bulletsystem.h"
-#include "deadeye.h"
+#include "testsupport.h"
+
 #include "environmentobject.h"
-#include "environmentsystem.h"
-#include "gamebutton.h"
-#include "gamecharacter.h"
-#include "gamedriver.h"
-#include "gameids.h"
-#include "gamenumber.h"
 #include "gametext.h"
 #include "ground.h"
-#include "monster.h"
-#include "monstersystem.h"
-#include "obstacle.h"
-#include "scoreboard.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QMap>
 #include <QRegularExpression>
 
-#include <algorithm>
 #include <bitset>
 #include <climits>
 #include <cstdio>
@@ -34,18 +21,14 @@
 
 namespace {
 constexpr QSize kWindowSize(1280, 720);
-constexpr qint64 kDefaultTicks = 50000;
-constexpr quint32 kDefaultSeed = 1;
 // A soak this long must have seen every stage, a win, a death, a pause, a
 // purchase and a program restart.
-constexpr qint64 kCoverageFrom = 50000;
+constexpr qint64 kDefaultTicks = 50000, kCoverageFrom = 50000;
 // What the game may hold at any moment; game over keeps the menu's four
 // buttons hidden next to its own.
 constexpr int kStageCount = 9, kMaxCacti = 3, kMaxBirds = 4, kListBound = 500, kMaxButtons = 5;
-
 constexpr double kBossRunShare = 0.4;
-constexpr int kRunsBeforeQuit = 5;
-constexpr int kWeakSaucerMin = 20, kWeakSaucerMax = 80;
+constexpr int kRunsBeforeQuit = 5, kWeakSaucerMin = 20, kWeakSaucerMax = 80;
 // How many ticks the player looks at each screen before acting.
 constexpr int kWaitRange[kStageCount][2] = {{0, 0},    {5, 60}, {0, 0},  {3, 80}, {10, 100},
                                             {50, 300}, {0, 0},  {5, 40}, {2, 30}};
@@ -64,8 +47,7 @@ constexpr KeyHabit kKeyHabits[] = {
 
 const QString kScoreFile = QStringLiteral("game_score.txt");
 const QString kMarkerFile = QStringLiteral("data_0");
-const QString kLevelFile = QStringLiteral("data_1");
-const SavedFiles kStartFiles = {{kScoreFile, "20000"}}; // pays for a good number of upgrades
+constexpr int kStartBank = 20000; // pays for a good number of upgrades
 
 // The objects under the window that stay whatever happens on screen: all but
 // the buttons, obstacles, grounds, clouds, bullets, the saucer with its
@@ -78,10 +60,8 @@ int fixedObjects(const Widget& w) {
     const auto dropAll = [&drop](const auto&... lists) {
         (std::for_each(lists.cbegin(), lists.cend(), drop), ...);
     };
-    for (const Ground* ground : w.environment()->grounds()) {
-        if (ground && ground->parent() == w.environment())
-            drop(ground);
-    }
+    for (const Ground* ground : w.environment()->grounds())
+        drop(ground && ground->parent() == w.environment() ? ground : nullptr);
     dropAll(w.buttons(), w.cactusList(), w.birdList(), w.environment()->clouds(),
             w.bulletSystem()->bullets(), w.monsterSystem()->heads(), w.monsterSystem()->balls());
     drop(w.monsterSystem()->monster());
@@ -92,9 +72,7 @@ int fixedObjects(const Widget& w) {
 // Whether a saved file holds exactly what QTextStream << int writes.
 bool readWellFormed(const QString& name, int* value) {
     static const QRegularExpression number(QStringLiteral("^(0|-?[1-9][0-9]*)$"));
-    QFile file(name);
-    const QString content =
-        QString::fromLatin1(file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray());
+    const QString content = QString::fromLatin1(readFile(name));
     bool ok = false;
     *value = content.toInt(&ok);
     return ok && number.match(content).hasMatch();
@@ -115,10 +93,7 @@ public:
     explicit Soak(quint32 seed) : m_random(seed) {}
 
     bool run(qint64 ticks) {
-        if (!m_game.directory().isEmpty())
-            startProgram(false); // a first start: story and tutorial
-        else
-            fail("cannot prepare a temporary working directory");
+        startProgram(false); // a first start: story and tutorial
         while (m_failure.isEmpty() && m_ticks < ticks) {
             // The quit button ends the program; the player starts it again,
             // now and then as a first start.
@@ -155,12 +130,10 @@ private:
         release(true);
         if (forgetStory)
             QFile::remove(kMarkerFile);
-        if (m_starts > 0)
+        if (m_starts++ > 0)
             m_game.restart();
-        Widget& w = *m_game.widget();
-        QObject::connect(w.monsterSystem(), &MonsterSystem::gameWin, &w,
-                         [this] { ++m_winsThisTick; });
-        ++m_starts;
+        const Widget& w = *m_game.widget();
+        QObject::connect(w.monsterSystem(), &MonsterSystem::gameWin, [this] { ++m_winsThisTick; });
         m_stages.set(size_t(w.stage()));
         m_nextAction = m_ticks;
         m_quitClicked = false;
@@ -173,10 +146,8 @@ private:
 
     bool tick() {
         const Widget& w = *m_game.widget();
-        const int stageBefore = w.stage();
-        const int scoreBefore = w.scoreBoard()->score();
-        const int levelBefore = w.character()->level();
-        const int shownBefore = w.essenceDisplay()->number();
+        const int stageBefore = w.stage(), scoreBefore = w.scoreBoard()->score();
+        const int levelBefore = w.character()->level(), shownBefore = w.essenceDisplay()->number();
         m_winsThisTick = 0;
         release(false);
         act();
@@ -187,8 +158,8 @@ private:
         if (stage != stageBefore) {
             m_stages.set(size_t(stage));
             m_nextAction = m_ticks + randomInt(kWaitRange[stage][0], kWaitRange[stage][1]);
-            m_pauses += stage == Stage::Pause ? 1 : 0;
-            m_deaths += stage == Stage::GameOver ? 1 : 0;
+            m_pauses += stage == Stage::Pause;
+            m_deaths += stage == Stage::GameOver;
             if (stageBefore == Stage::Menu && stage == Stage::Run) {
                 ++m_runs;
                 m_bossRun = chance(kBossRunShare);
@@ -246,8 +217,8 @@ private:
         MonsterSystem* boss = w.monsterSystem();
         if (m_bossRun) {
             w.character()->setInvincible(true);
-            if (boss->state() == BossState::Waiting && w.scoreBoard()->score() < boss->startScore())
-                w.scoreBoard()->addScore(boss->startScore() - w.scoreBoard()->score());
+            if (boss->state() == BossState::Waiting)
+                w.scoreBoard()->setScore(std::max(w.scoreBoard()->score(), boss->startScore()));
             if (boss->monster() && !m_saucerWeakened)
                 boss->monster()->setHealth(randomInt(kWeakSaucerMin, kWeakSaucerMax));
             m_saucerWeakened = m_saucerWeakened || boss->monster();
@@ -261,12 +232,11 @@ private:
         const auto ahead = std::find_if(obstacles.cbegin(), obstacles.cend(), [&w](Obstacle* o) {
             return o->active && o->pos().x() > w.character()->position().x();
         });
-        QPointF target = ahead == obstacles.cend()
-                             ? QPointF(randomInt(0, kWindowSize.width() - 1),
-                                       randomInt(0, kWindowSize.height() / 2 - 1))
-                             : (*ahead)->pos() + QPointF(20, 20);
-        if (fight)
-            target = saucer->pos() + QPointF(saucer->frameWidth(), saucer->frameHeight()) / 2;
+        QPointF target =
+            fight ? saucer->pos() + QPointF(saucer->frameWidth(), saucer->frameHeight()) / 2
+            : ahead == obstacles.cend() ? QPointF(randomInt(0, kWindowSize.width() - 1),
+                                                  randomInt(0, kWindowSize.height() / 2 - 1))
+                                        : (*ahead)->pos() + QPointF(20, 20);
         const bool rightHeld = w.isMouseButtonHeld(Qt::RightButton);
         if (!rightHeld && w.deadEye()->energy() > 2.0 && chance(fight ? 1.0 : 0.01))
             hold(-Qt::RightButton, randomInt(fight ? 40 : 10, fight ? 200 : 150), target);
@@ -279,10 +249,7 @@ private:
     void hold(int what, int ticks, QPointF pos = {}) {
         if (m_held.contains(what))
             return;
-        if (what > 0)
-            m_game.pressKey(what);
-        else
-            m_game.pressMouse(pos, Qt::MouseButton(-what));
+        what > 0 ? m_game.pressKey(what) : m_game.pressMouse(pos, Qt::MouseButton(-what));
         m_held.insert(what, {m_ticks + ticks, pos});
     }
 
@@ -306,10 +273,8 @@ private:
                 ++it;
                 continue;
             }
-            if (it.key() > 0)
-                m_game.releaseKey(it.key());
-            else
-                m_game.releaseMouse(it->pos, Qt::MouseButton(-it.key()));
+            it.key() > 0 ? m_game.releaseKey(it.key())
+                         : m_game.releaseMouse(it->pos, Qt::MouseButton(-it.key()));
             it = m_held.erase(it);
         }
     }
@@ -349,15 +314,14 @@ private:
         // The files always hold whole numbers, and the bank and level change
         // only by what the game banks or charges: never lost, never garbage.
         int bank = 0, level = 0, marker = 1;
-        if (!readWellFormed(kScoreFile, &bank) || !readWellFormed(kLevelFile, &level) ||
+        if (!readWellFormed(kScoreFile, &bank) || !readWellFormed("data_1", &level) ||
             (QFile::exists(kMarkerFile) && (!readWellFormed(kMarkerFile, &marker) || marker != 1)))
             return fail("a saved file does not hold its number");
         const bool purchase = stageBefore == Stage::Upgrade && stage == Stage::Menu &&
                               w.character()->level() != levelBefore;
         const bool home = stageBefore == Stage::Pause && stage == Stage::Menu;
-        const int banks = m_winsThisTick +
-                          (stage == Stage::GameOver && stageBefore != Stage::GameOver ? 1 : 0) +
-                          (home ? 1 : 0);
+        const int banks =
+            m_winsThisTick + home + (stage == Stage::GameOver && stageBefore != Stage::GameOver);
         // The score may still grow in the frozen tick after a death or a win,
         // so the banked score lies between the two.
         const int scoreAfter = home ? scoreBefore : w.scoreBoard()->score();
@@ -366,10 +330,10 @@ private:
         // A purchase charges what the screen showed; the price itself is the upgrade tests'.
         if (purchase) {
             ++m_purchases;
-            low = 0;
-            high = shownBefore - 1;
             if (w.essenceDisplay()->number() != bank)
                 return fail("the bank shown after a purchase is not the one saved");
+            low = 0;
+            high = shownBefore - 1;
         }
         if (bank < low || bank > high)
             return fail(QString::asprintf("the bank went from %d to %d, expected %d to %d", m_bank,
@@ -388,14 +352,14 @@ private:
     };
 
     std::mt19937 m_random;
-    GameDriver m_game{kStartFiles, kWindowSize};
+    GameDriver m_game{{{kScoreFile, QByteArray::number(kStartBank)}}, kWindowSize};
     QString m_failure;
     QMap<int, Held> m_held;
     qint64 m_ticks = 0, m_nextAction = 0;
     int m_starts = 0, m_runs = 0, m_wins = 0, m_deaths = 0, m_pauses = 0, m_purchases = 0;
     std::bitset<kStageCount> m_stages;
-    int m_fixedObjects = -1, m_bank = kStartFiles.first().toInt(), m_level = 1;
-    int m_winsThisTick = 0, m_quitAtRuns = 0;
+    int m_fixedObjects = -1, m_bank = kStartBank, m_level = 1, m_winsThisTick = 0;
+    int m_quitAtRuns = 0;
     bool m_bossRun = false, m_saucerWeakened = false, m_quitClicked = false;
 };
 } // namespace
@@ -407,7 +371,7 @@ int main(int argc, char* argv[]) {
     qInstallMessageHandler(quietHandler);
     bool ticksOk = true, seedOk = true;
     const qint64 ticks = argc > 1 ? QByteArray(argv[1]).toLongLong(&ticksOk) : kDefaultTicks;
-    const quint32 seed = argc > 2 ? QByteArray(argv[2]).toUInt(&seedOk) : kDefaultSeed;
+    const quint32 seed = argc > 2 ? QByteArray(argv[2]).toUInt(&seedOk) : 1;
     if (!ticksOk || !seedOk || ticks < 1 || argc > 3) {
         std::fprintf(stderr, "usage: brimtalon_soak TICKS [SEED]\n");
         return 2;
