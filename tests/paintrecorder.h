@@ -1,17 +1,7 @@
 #pragma once
 
-#include <QBrush>
-#include <QFont>
-#include <QLineF>
-#include <QList>
-#include <QPaintDevice>
 #include <QPaintEngine>
-#include <QPen>
-#include <QPixmap>
-#include <QRectF>
-#include <QSize>
-#include <QString>
-#include <QTextItem>
+#include <QPainter>
 
 #include <algorithm>
 #include <iterator>

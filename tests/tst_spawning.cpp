@@ -253,28 +253,6 @@ private slots:
             bird->drop();
         QCOMPARE(paintedAt(game, QSize(63, 63)), QList<QPointF>{QPointF(1015.0 - 3 * 8, y)});
     }
-
-    // The touch leaves the cactus alive; the next frame's health check ends the
-    // run and banks, and the world freezes.
-    void standingDinosaurDiesOnACactus() {
-        GameDriver game({{"data_0", "1"}, {"game_score.txt", "100"}});
-        QVERIFY(game.reach(Stage::Run));
-        GameCharacter* dino = game->character();
-        freshObstacles(game.widget());
-        Obstacle* cactus = game->cactusList().last();
-        QVERIFY(!dino->isInvincible());
-        cactus->setPos(QPointF(dino->position().x() + 150.0, cactus->pos().y()));
-        for (int i = 0; i < 100 && dino->health() > 0.0; ++i)
-            game.tick();
-        QVERIFY(dino->health() == 0.0 && cactus->active && game.stage() == Stage::Run);
-        QCOMPARE(readFile("game_score.txt"), QByteArray("100"));
-        game.tick();
-        QVERIFY(game.stage() == Stage::GameOver && game->isGameOver());
-        QCOMPARE(readFile("game_score.txt").toInt(), 100 + game->scoreBoard()->score());
-        const QPointF frozen = cactus->pos();
-        game.tick(10);
-        QCOMPARE(cactus->pos(), frozen);
-    }
 };
 
 QTEST_MAIN(SpawningTest)

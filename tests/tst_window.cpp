@@ -116,9 +116,8 @@ void nameObjects(PaintOrder& names, Widget* w) {
     names.name("panel", [w](QPainter& p) { w->statusBar()->paint(p); });
     names.name("score", [w](QPainter& p) { w->scoreBoard()->paint(p); });
     names.name("essence", [w](QPainter& p) { w->essenceDisplay()->paint(p); });
-    names.name("guide", [w](QPainter& p) {
-        p.drawPixmap(QPointF(397, 77), w->guideImage()); // where a 1920 x 1080 window shows it
-    });
+    // floor(1920 / 2) - floor(1127 / 2), 1080 / 2.5 - floor(711 / 2): a 1920 x 1080 window's guide.
+    names.name("guide", [w](QPainter& p) { p.drawPixmap(QPointF(397, 77), w->guideImage()); });
     names.name("buttons", [w](QPainter& p) {
         for (const GameButton* button : w->buttons())
             button->paint(p);
