@@ -1,7 +1,6 @@
 #include "testsupport.h"
 
 #include <QFocusEvent>
-#include <QMouseEvent>
 
 // The handlers only record what is held; the frame acts on it. The mouse's
 // DeadEye and firing rules are the skills' wiring suite's.
@@ -32,14 +31,6 @@ private slots:
         game.tick(2);
         QCOMPARE(game.stage(), Stage::Menu);
         game.releaseMouse(kSky, Qt::MiddleButton);
-        // The pointer's moves are not followed.
-        game.pressMouse(kSky);
-        QMouseEvent move(QEvent::MouseMove, start, start, Qt::NoButton, Qt::LeftButton,
-                         Qt::NoModifier);
-        QCoreApplication::sendEvent(game.widget(), &move);
-        game.tick();
-        QVERIFY(game->mousePos() == kSky && game.stage() == Stage::Menu);
-        game.releaseMouse(kSky);
 
         QVERIFY(game.startRun());
         GameCharacter* dino = game->character();
