@@ -64,7 +64,7 @@ inline void freshObstacles(Widget* w) {
 
 // Only the frame slot, without the slower timers: nothing spawns, scores,
 // reloads or drains by itself meanwhile.
-inline void frames(GameDriver& game, int count = 1) {
+inline void sceneOnly(GameDriver& game, int count = 1) {
     for (int i = 0; i < count; ++i)
         game->updateScene();
 }

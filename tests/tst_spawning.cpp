@@ -20,7 +20,7 @@ int counters(const Animation* a) {
 bool syncClock(GameDriver& game, const Animation* witness) {
     for (int i = 0; i < 3; ++i) {
         const int before = counters(witness);
-        frames(game);
+        sceneOnly(game);
         if (counters(witness) != before)
             return true;
     }
@@ -67,7 +67,7 @@ private slots:
                         y <= std::trunc(gl - 220.0));
                 heights << y;
             }
-            frames(game, 1 + (call * 17) % 50); // uneven spacing
+            sceneOnly(game, 1 + (call * 17) % 50); // uneven spacing
         }
         const auto [low, high] = std::minmax_element(heights.cbegin(), heights.cend());
         QVERIFY(newCacti > 50 && heights.size() > 20 && *high - *low > 130.0);
@@ -164,9 +164,9 @@ private slots:
         GameCharacter* dino = game->character();
         const int dinoCounters = counters(dino->animation());
         const int birdFrame = bird->animation->currentFrame;
-        frames(game, 2);
+        sceneOnly(game, 2);
         QVERIFY(cactus->frame.isNull() && bird->animation->currentFrame == birdFrame);
-        frames(game);
+        sceneOnly(game);
         QVERIFY(bird->animation->currentFrame != birdFrame && bird->animation->ticksPerFrame == 1);
         QVERIFY(cactus->frame.cacheKey() == cactus->image().cacheKey() &&
                 cactus->explosion->tickCount == 0 && counters(dino->animation()) == dinoCounters);
@@ -181,7 +181,7 @@ private slots:
         const double cactusX = cactus->pos().x();
         const QPointF start = game->button(ButtonId::Start)->rect().center();
         game.pressMouse(start);
-        frames(game);
+        sceneOnly(game);
         game.releaseMouse(start);
         QVERIFY(!cactus->active && cactus->exploding && !bird->active && bird->exploding);
         QVERIFY(cactus->hitPos() == QPointF(-1, -1) && cactus->pos().x() == cactusX - 8.0);
@@ -193,7 +193,7 @@ private slots:
         game.pressMouse(QPointF(900, 300), Qt::RightButton);
         const QPointF cactusPos = cactus->pos();
         const QPointF birdPos = bird->pos();
-        frames(game);
+        sceneOnly(game);
         QVERIFY(game->deadEye()->isActive() && cactus->pos().x() == cactusPos.x() - 0.8);
         QCOMPARE(bird->pos().x(), birdPos.x() - 1.3 * 0.8);
         QVERIFY(syncClock(game, cactus->explosion));
@@ -207,12 +207,12 @@ private slots:
         Obstacle* hit = game->birdList().last();
         const QPointF placed = dino->position() + QPointF(20.0, 0.0);
         hit->setPos(placed);
-        frames(game);
+        sceneOnly(game);
         QVERIFY(!hit->active && hit->exploding && dino->health() == 1.0);
         QCOMPARE(hit->hitPos(), placed - QPointF(1.3 * 0.8, 0.0)); // after this frame's move
         QCOMPARE(game->scoreBoard()->score(), 20);
         game.releaseMouse(QPointF(900, 300), Qt::RightButton);
-        frames(game);
+        sceneOnly(game);
         QVERIFY(!game->deadEye()->isActive() && syncClock(game, hit->explosion));
         QVERIFY(hit->explosion->ticksPerFrame == 1 && hit->animation->ticksPerFrame == 2);
         QCOMPARE(dino->animation()->ticksPerFrame, 1);

@@ -5,7 +5,6 @@
 #include "gameids.h"
 #include "monster.h"
 #include "monstersystem.h"
-#include "savedfile.h"
 #include "scoreboard.h"
 
 #include <QCoreApplication>
