@@ -89,6 +89,7 @@ private slots:
         const bool quit = from == Stage::Menu && what == ButtonId::Quit;
         if (quit) // without an event loop, quitting only shows in the log
             QTest::ignoreMessage(QtDebugMsg, "QUIT");
+        QVERIFY(event != Click || game->button(what));
         const QPointF at = event == Click ? game->button(what)->rect().center() : QPointF(3, 3);
         // A click stays held: the tutorial's start and the pause's home lie where
         // the menu's start and quit appear, yet act only once.

@@ -85,17 +85,11 @@ public:
         return m_stages.all() && m_wins > 0 && m_deaths > 0 && m_purchases > 0 && m_starts > 1;
     }
 
-    QString summary() const {
-        return QStringLiteral("%1 ticks: %2 program starts, %3 runs, %4 wins, %5 deaths, "
-                              "%6 purchases, %7 of %8 stages")
-            .arg(m_ticks)
-            .arg(m_starts)
-            .arg(m_runs)
-            .arg(m_wins)
-            .arg(m_deaths)
-            .arg(m_purchases)
-            .arg(m_stages.count())
-            .arg(kStageCount);
+    void printSummary() const {
+        std::printf("soak: %lld ticks: %d program starts, %d runs, %d wins, %d deaths, %d "
+                    "purchases, %zu of %d stages\n",
+                    m_ticks, m_starts, m_runs, m_wins, m_deaths, m_purchases, m_stages.count(),
+                    kStageCount);
     }
 
     QString failure() const { return m_failure; }
@@ -257,7 +251,7 @@ int main(int argc, char* argv[]) {
     }
     Soak soak(seed);
     const bool ok = soak.run(ticks);
-    std::printf("soak: %s\n", qPrintable(soak.summary()));
+    soak.printSummary();
     if (!ok || (ticks >= kCoverageFrom && !soak.covered())) {
         std::fprintf(stderr, "soak FAILED (seed %u): %s\n", seed,
                      ok ? "not every stage, win, death, purchase and restart happened"
