@@ -2,7 +2,6 @@
 
 #include "gamedriver.h"
 
-#include <QImage>
 #include <QList>
 #include <QString>
 
@@ -22,9 +21,6 @@ public:
     // The floor: one opaque and one translucent fill of the same image, the least
     // pixel work a DeadEye frame must do. Returns its wall time in nanoseconds.
     qint64 timedFloor();
-
-private:
-    QImage m_floor;
 };
 
 // Per-frame costs of one scene, in nanoseconds, in the order they were measured.

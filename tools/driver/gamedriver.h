@@ -67,6 +67,8 @@ public:
     // Paints one frame through the window's own paint path into a premultiplied
     // ARGB image, the raster format of a window surface.
     const QImage& paint();
+    // The image paint() paints into, for work of one's own at the same size.
+    QImage& image() { return m_image; }
     // `count` frames as the running program plays them: the timers, then a
     // paint; each after the scripted upkeep, when one is set.
     void tick(int count = 1);
