@@ -64,9 +64,18 @@ sanitize: deps
 		UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 		./$(SANITIZE_DIR)/tests/soak/brimtalon_soak $(SANITIZE_TICKS)
 
+# The 1920 x 1080 set, and the same screens at a laptop's SIZE in a folder of
+# their own; `make screenshots LANG=en` renders them with another language's
+# texts under docs/screenshots/en/ (only a LANG given on the command line counts,
+# never the locale's).
+SIZE ?= 1366x768
+SHOTS_DIR := docs/screenshots$(if $(filter command line,$(origin LANG)),/$(LANG))
+SHOTS_TOOL = QT_QPA_PLATFORM=offscreen ./$(BUILD_DIR)/tools/screenshots/brimtalon_screenshots \
+	$(if $(filter command line,$(origin LANG)),--language $(LANG))
+
 screenshots: build
-	@mkdir -p docs/screenshots
-	@QT_QPA_PLATFORM=offscreen ./$(BUILD_DIR)/tools/screenshots/brimtalon_screenshots docs/screenshots
+	@$(SHOTS_TOOL) $(SHOTS_DIR)
+	@$(SHOTS_TOOL) --size $(SIZE) $(SHOTS_DIR)/$(SIZE)
 
 art:
 	@./tools/make-art.sh

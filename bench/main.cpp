@@ -9,7 +9,7 @@
 //   brimtalon_bench --scenes    only the floor and the scenes (quick look while optimising)
 //   brimtalon_bench --sweep     only the scaling sweep
 
-#include "gamedriver.h"
+#include "gameids.h"
 #include "scenes.h"
 #include "widget.h"
 
@@ -137,7 +137,7 @@ int runStartupChild(int argc, char* argv[]) {
     qint64 elapsed = 0;
     qint64 cpu = 0;
     {
-        GameDriver game;
+        BenchGame game;
         game.paint();
         elapsed = steadyNs() - qgetenv(kLaunchVariable).toLongLong();
         cpu = processCpuNs();
@@ -148,17 +148,17 @@ int runStartupChild(int argc, char* argv[]) {
 }
 
 int runMemoryChild() {
-    GameDriver game;
-    if (!game.reachMenu())
+    BenchGame game;
+    if (!game.reach(Stage::Menu))
         return 1;
     SceneScript script(game, kBossRounds);
     script.setRecording(false);
-    std::printf("rss %lld %lld\n", static_cast<long long>(game.ticks()),
+    std::printf("rss %lld %lld\n", static_cast<long long>(game.frames()),
                 static_cast<long long>(statusKb(QStringLiteral("VmRSS"))));
-    while (game.ticks() < kMemoryTicks) {
+    while (game.frames() < kMemoryTicks) {
         if (!script.playAll())
             return 1;
-        std::printf("rss %lld %lld\n", static_cast<long long>(game.ticks()),
+        std::printf("rss %lld %lld\n", static_cast<long long>(game.frames()),
                     static_cast<long long>(statusKb(QStringLiteral("VmRSS"))));
         std::fflush(stdout);
     }
@@ -387,7 +387,7 @@ int runBenchmark(bool withScenes, bool withSweep, bool withProcesses) {
 
     QList<SceneSamples> scenes;
     if (withScenes) {
-        GameDriver game;
+        BenchGame game;
         SceneScript script(game, kBossRounds);
         if (!script.playAll())
             out << "warning: the scene script did not finish\n";

@@ -1,8 +1,6 @@
 #include "scenes.h"
 #include "gameids.h"
 
-#include "gamedriver.h"
-
 #include "bulletsystem.h"
 #include "deadeye.h"
 #include "gamecharacter.h"
@@ -14,6 +12,7 @@
 #include "widget.h"
 
 #include <QElapsedTimer>
+#include <QPainter>
 #include <QTextStream>
 
 #include <cmath>
@@ -46,7 +45,17 @@ constexpr int kRainWaves = 3;
 constexpr int kHeadsInFlight = 20;
 constexpr int kBallsPerRing = 20;
 
-constexpr int kMonsterFighting = 2;
+const QColor kFloorFill(240, 240, 240);
+const QColor kFloorVeil(255, 205, 0, 50);
+const SavedFiles kBenchFiles = {{QStringLiteral("data_0"), "1"},
+                                {QStringLiteral("game_score.txt"), "100000"}};
+
+template <typename Work> qint64 timed(Work work) {
+    QElapsedTimer timer;
+    timer.start();
+    work();
+    return timer.nsecsElapsed();
+}
 
 // Up and to the right of the gun: the shots cross the obstacles' band but pass
 // below the saucer (no hit, so the fight keeps its shape) and miss the pause button.
@@ -84,7 +93,28 @@ qint64 processCpuNs() {
     return qint64(now.tv_sec) * 1000000000 + now.tv_nsec;
 }
 
-SceneScript::SceneScript(GameDriver& game, int bossRounds)
+BenchGame::BenchGame() : GameDriver(kBenchFiles) {}
+
+// The upkeep stays off the clock.
+qint64 BenchGame::timedTick() {
+    if (upkeep())
+        upkeep()();
+    return timed([this] { step(); });
+}
+
+qint64 BenchGame::timedPaint() {
+    return timed([this] { paint(); });
+}
+
+qint64 BenchGame::timedFloor() {
+    return timed([this] {
+        QPainter painter(&image());
+        painter.fillRect(image().rect(), kFloorFill);
+        painter.fillRect(image().rect(), kFloorVeil);
+    });
+}
+
+SceneScript::SceneScript(BenchGame& game, int bossRounds)
     : m_game(game), m_bossRounds(bossRounds) {}
 
 SceneSamples* SceneScript::findScene(const QString& scene) {
@@ -114,7 +144,7 @@ template <typename Hook> bool SceneScript::frameUntil(int limit, Hook done) {
     for (int i = 0; i < limit; ++i) {
         if (done())
             return true;
-        m_game.frame();
+        m_game.tick();
     }
     return done();
 }
@@ -174,25 +204,25 @@ bool SceneScript::fillObstacles() {
 
 void SceneScript::aimAndHoldFire() {
     m_game.pressMouse(kAimPoint, Qt::RightButton);
-    m_game.frame();
+    m_game.tick();
     m_game.pressMouse(kAimPoint, Qt::LeftButton);
 }
 
 void SceneScript::releaseFire() {
     m_game.releaseMouse(kAimPoint, Qt::LeftButton);
     m_game.releaseMouse(kAimPoint, Qt::RightButton);
-    m_game.frame();
+    m_game.tick();
 }
 
 bool SceneScript::leaveRun() {
-    const bool back = m_game.returnToMenu();
+    const bool back = m_game.reach(Stage::Menu);
     m_game.setUpkeep(nullptr);
     return back;
 }
 
 void SceneScript::menuIdle() {
     for (int i = 0; i < kWarmUpFrames; ++i)
-        m_game.frame();
+        m_game.tick();
     measure(kMenuIdle, kSceneFrames, [] { return true; });
 }
 
@@ -222,7 +252,7 @@ bool SceneScript::deadEyeScene() {
     aimAndHoldFire();
     // The veil fades in over ten painted frames.
     for (int i = 0; i < kWarmUpFrames; ++i)
-        m_game.frame();
+        m_game.tick();
     measure(kDeadEye, kSceneFrames, [] { return true; });
     releaseFire();
     return leaveRun();
@@ -295,7 +325,7 @@ bool SceneScript::bossScenes() {
             boss->reset();
         // The approach: one step of the swoop per painted frame, 100 of them.
         measure(kApproach, kApproachFrameLimit,
-                [boss] { return boss->state() != kMonsterFighting; });
+                [boss] { return boss->state() != BossState::Fighting; });
         aimAndHoldFire();
         if (!frameUntil(kSetUpLimit,
                         [boss] { return boss->monster() && !boss->monster()->isEntering(); }))
@@ -304,7 +334,8 @@ bool SceneScript::bossScenes() {
         // frame.
         launchFrame();
         // Measured while the saucer stays in its fighting phase (400 steps from its arrival).
-        measure(kBossFight, kBossFightFrames, [boss] { return boss->state() == kMonsterFighting; });
+        measure(kBossFight, kBossFightFrames,
+                [boss] { return boss->state() == BossState::Fighting; });
         releaseFire();
     }
 
@@ -320,14 +351,14 @@ bool SceneScript::upgradeScreen() {
     if (m_game->stage() != Stage::Upgrade)
         return false;
     for (int i = 0; i < kWarmUpFrames; ++i)
-        m_game.frame();
+        m_game.tick();
     measure(kUpgrade, kSceneFrames, [] { return true; });
     m_game.clickButton(ButtonId::Quit);
     return m_game->stage() == Stage::Menu;
 }
 
 bool SceneScript::playAll() {
-    if (m_game->stage() != Stage::Menu && !m_game.reachMenu())
+    if (!m_game.reach(Stage::Menu))
         return false;
     menuIdle();
     const bool ok =
@@ -363,8 +394,8 @@ void addBalls(MonsterSystem* boss, int target, double ground) {
 
 QList<SweepPoint> runSweep(const QList<int>& sizes) {
     QList<SweepPoint> points;
-    GameDriver game;
-    if (!game.reachMenu() || !game.startRun()) {
+    BenchGame game;
+    if (!game.reach(Stage::Run)) {
         warn(QStringLiteral("sweep: no run"));
         return points;
     }
@@ -378,10 +409,10 @@ QList<SweepPoint> runSweep(const QList<int>& sizes) {
         deadEye->setEnergy(deadEye->maxEnergy);
     });
     game->scoreBoard()->setScore(kSaucerScore);
-    for (int i = 0; i < kSetUpLimit && boss->state() != kMonsterFighting; ++i)
-        game.frame();
+    for (int i = 0; i < kSetUpLimit && boss->state() != BossState::Fighting; ++i)
+        game.tick();
     game.pressMouse(kAimPoint, Qt::RightButton);
-    game.frame();
+    game.tick();
     game.pressMouse(kAimPoint, Qt::LeftButton);
 
     // One window for every size, the balls added on top of those already flying, so
@@ -393,9 +424,9 @@ QList<SweepPoint> runSweep(const QList<int>& sizes) {
         point.balls = balls;
         addBalls(boss, balls, ground);
         for (int i = 0; i < kSweepWarmUpFrames; ++i)
-            game.frame();
+            game.tick();
         qint64 inFlight = 0;
-        for (int i = 0; i < kSweepFrames && boss->state() == kMonsterFighting; ++i) {
+        for (int i = 0; i < kSweepFrames && boss->state() == BossState::Fighting; ++i) {
             const qint64 cpuBefore = processCpuNs();
             point.update.append(game.timedTick());
             point.paint.append(game.timedPaint());

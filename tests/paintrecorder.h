@@ -1,21 +1,15 @@
 #pragma once
 
-#include <QBrush>
-#include <QFont>
-#include <QLineF>
-#include <QList>
-#include <QPaintDevice>
 #include <QPaintEngine>
-#include <QPen>
-#include <QPixmap>
-#include <QRectF>
-#include <QSize>
-#include <QString>
-#include <QTextItem>
+#include <QPainter>
+
+#include <algorithm>
+#include <iterator>
 
 // A paint device that draws nothing and records every primitive with the pen,
 // brush and font in force, so tests can check exact geometry and colours
-// instead of guessing them back from rasterised pixels.
+// instead of guessing them back from rasterised pixels. Integer rectangles,
+// lines and points and images reach it through the engine's own conversions.
 struct PaintCall {
     enum Kind { Rect, Line, Pixmap, Text };
     Kind kind;
@@ -46,39 +40,23 @@ public:
         if (state.state() & QPaintEngine::DirtyFont)
             m_font = state.font();
     }
-
     void drawRects(const QRectF* rects, int count) override {
         for (int i = 0; i < count; ++i)
             record(PaintCall::Rect).rect = rects[i];
     }
-    void drawRects(const QRect* rects, int count) override {
-        for (int i = 0; i < count; ++i)
-            record(PaintCall::Rect).rect = QRectF(rects[i]);
-    }
     void drawLines(const QLineF* lines, int count) override {
         for (int i = 0; i < count; ++i)
             record(PaintCall::Line).line = lines[i];
-    }
-    void drawLines(const QLine* lines, int count) override {
-        for (int i = 0; i < count; ++i)
-            record(PaintCall::Line).line = QLineF(lines[i]);
     }
     void drawPixmap(const QRectF& target, const QPixmap& pixmap, const QRectF&) override {
         PaintCall& call = record(PaintCall::Pixmap);
         call.rect = target;
         call.pixmapSize = pixmap.size();
     }
-    void drawImage(const QRectF& target, const QImage& image, const QRectF&,
-                   Qt::ImageConversionFlags) override {
-        PaintCall& call = record(PaintCall::Pixmap);
-        call.rect = target;
-        call.pixmapSize = image.size();
-    }
     void drawTextItem(const QPointF&, const QTextItem& item) override {
         record(PaintCall::Text).text = item.text();
     }
     void drawPolygon(const QPointF*, int, PolygonDrawMode) override {}
-    void drawPolygon(const QPoint*, int, PolygonDrawMode) override {}
     void drawPath(const QPainterPath&) override {}
 
 private:
@@ -95,21 +73,18 @@ private:
 class RecordingPaintDevice : public QPaintDevice {
 public:
     explicit RecordingPaintDevice(QSize size = QSize(1920, 1080)) : m_size(size) {}
-    ~RecordingPaintDevice() override = default;
 
     QPaintEngine* paintEngine() const override { return &m_engine; }
     QList<PaintCall>& calls() { return m_engine.calls; }
-
     QList<PaintCall> callsOf(PaintCall::Kind kind) const {
         QList<PaintCall> result;
-        for (const PaintCall& call : m_engine.calls) {
-            if (call.kind == kind)
-                result.append(call);
-        }
+        std::copy_if(m_engine.calls.cbegin(), m_engine.calls.cend(), std::back_inserter(result),
+                     [kind](const PaintCall& call) { return call.kind == kind; });
         return result;
     }
 
 protected:
+    // 96 dots per inch, 32 bits deep, no device pixel ratio.
     int metric(PaintDeviceMetric metric) const override {
         switch (metric) {
         case PdmWidth:
@@ -120,21 +95,15 @@ protected:
             return m_size.width() * 254 / 960;
         case PdmHeightMM:
             return m_size.height() * 254 / 960;
-        case PdmNumColors:
-            return 0;
         case PdmDepth:
             return 32;
-        case PdmDpiX:
-        case PdmDpiY:
-        case PdmPhysicalDpiX:
-        case PdmPhysicalDpiY:
-            return 96;
         case PdmDevicePixelRatio:
             return 1;
         case PdmDevicePixelRatioScaled:
-            return static_cast<int>(QPaintDevice::devicePixelRatioFScale());
+            return int(devicePixelRatioFScale());
+        default:
+            return 96;
         }
-        return 0;
     }
 
 private:

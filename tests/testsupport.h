@@ -1,26 +1,70 @@
 #pragma once
 
-#include <QByteArray>
-#include <QString>
-#include <QTemporaryDir>
+// What the suites share: the game driver (and its scoped working directory),
+// the recording paint device, the game's objects as the window holds them, and
+// whole-file access for checking saved files.
+#include "gamedriver.h"
+#include "gameids.h"
+#include "paintrecorder.h"
 
-class Widget;
+#include "attachment.h"
+#include "bullet.h"
+#include "bulletsystem.h"
+#include "deadeye.h"
+#include "environmentsystem.h"
+#include "gamebutton.h"
+#include "gamecharacter.h"
+#include "gamenumber.h"
+#include "monster.h"
+#include "monstersystem.h"
+#include "obstacle.h"
+#include "scoreboard.h"
+#include "skill.h"
+
+#include <QFile>
+#include <QPointer>
+#include <QTest>
 
 // The whole content of a file; empty when it cannot be read.
-QByteArray readFile(const QString& name);
+inline QByteArray readFile(const QString& name) {
+    QFile file(name);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 // Replaces the content of a file; false when it cannot.
-bool writeFile(const QString& name, const QByteArray& content);
+inline bool writeFile(const QString& name, const QByteArray& content) {
+    QFile file(name);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+           file.write(content) == content.size();
+}
 
-// Runs a test inside its own empty working directory, so saved files never
-// touch the real ones; the previous directory comes back on destruction.
-class ScopedWorkingDirectory {
-public:
-    ScopedWorkingDirectory();
-    ~ScopedWorkingDirectory();
-    QString path() const { return m_dir.path(); }
-    bool isValid() const { return m_dir.isValid(); }
+// Leaves one cactus and one bird, both new from the window's own spawner: the
+// others (some may be exploding) are pushed out of the window, where the
+// spawner removes them, and the cactus is kept clear of the gap a bird needs.
+// Nothing else moves meanwhile.
+inline void freshObstacles(Widget* w) {
+    QList<QPointer<Obstacle>> leftovers;
+    for (Obstacle* o : w->cactusList() + w->birdList())
+        leftovers << o;
+    const auto fresh = [&leftovers](const QList<Obstacle*>& list) {
+        return list.size() == 1 && !leftovers.contains(list.first());
+    };
+    for (int i = 0; i < 1000 && !(fresh(w->cactusList()) && fresh(w->birdList())); ++i) {
+        for (const QList<Obstacle*>* list : {&w->cactusList(), &w->birdList()}) {
+            for (Obstacle* o : *list) {
+                if (o != list->last() || leftovers.contains(o))
+                    o->setPos(QPointF(-5000, 0));
+            }
+        }
+        if (Obstacle* cactus = w->cactusList().value(w->cactusList().size() - 1))
+            cactus->setPos(QPointF(std::min(cactus->pos().x(), 1400.0), cactus->pos().y()));
+        w->updateObstacles();
+    }
+}
 
-private:
-    QTemporaryDir m_dir;
-    QString m_previous;
-};
+// Only the frame slot, without the slower timers: nothing spawns, scores,
+// reloads or drains by itself meanwhile.
+inline void sceneOnly(GameDriver& game, int count = 1) {
+    for (int i = 0; i < count; ++i)
+        game->updateScene();
+}

@@ -1,7 +1,7 @@
-#include "gameharness.h"
 #include "gameids.h"
 #include "language.h"
 #include "paintrecorder.h"
+#include "testsupport.h"
 
 #include <QLocale>
 #include <QRegularExpression>
@@ -10,7 +10,7 @@
 namespace {
 // Every text a few frames of the window draw; the story, which each frame
 // moves on, is drawn to its end.
-QString drawnTexts(GameHarness& game) {
+QString drawnTexts(GameDriver& game) {
     QStringList texts;
     for (int frame = 0; frame < 3 || game->stage() == Stage::Story; ++frame) {
         RecordingPaintDevice device(game->size());
@@ -67,8 +67,8 @@ void LanguageTest::everyScreen() {
     if (language == QLatin1String(Language::Chinese))
         QVERIFY(Language::install(Language::English));
     QVERIFY(Language::install(language));
-    GameHarness game;
-    QVERIFY(stage == Stage::Story ? game.finishLoading() : game.reachStage(stage));
+    GameDriver game(stage == Stage::Story ? kFirstStart : kLaterStart);
+    QVERIFY(game.reach(stage));
     const QString texts = drawnTexts(game);
     QVERIFY2(texts.contains(shown), qPrintable(texts));
     const QRegularExpression chinese(

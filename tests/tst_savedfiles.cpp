@@ -1,26 +1,28 @@
-#include "gameharness.h"
+#include "testsupport.h"
 
-#include "gamebutton.h"
-#include "gamecharacter.h"
-#include "gamenumber.h"
-#include "scoreboard.h"
+#include "savedfile.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QTest>
+#include <QRandomGenerator>
 
+#include <climits>
+#include <csignal>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
-// The three one-number files through a player's first days. Odd contents and
-// unwritable places are the bad-files matrix's.
+// The three one-number files. Players edit, copy and corrupt them: whatever
+// they hold, the game starts with what they read as, keeps running, and writes
+// nothing back but whole numbers. A number beyond int (only a hand edit makes
+// one) reads as the nearest int rather than wrapped, so the next bank keeps
+// "a lot". Prices are the upgrade suite's, which moves bank are the stages'.
 namespace {
-const QString kScoreFile = QStringLiteral("game_score.txt");
-const QStringList kOnlyTheThreeFiles = {"data_0", "data_1", kScoreFile};
-
-QStringList directoryEntries() {
-    return QDir::current().entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
-                                     QDir::NoDotAndDotDot);
-}
+const QString kScore = QStringLiteral("game_score.txt");
+const QString kMarker = QStringLiteral("data_0");
+const QString kLevel = QStringLiteral("data_1");
+const QString kEverything = QStringLiteral("the whole directory");
+enum Setup { Missing, Content, Directory };
 
 ino_t inodeOf(const QString& name) {
     struct stat info {};
@@ -31,62 +33,157 @@ ino_t inodeOf(const QString& name) {
 class SavedFilesTest : public QObject {
     Q_OBJECT
 private slots:
-    void firstDays();
+    // Banking reads the file, not the menu's digits, and saturates at the largest
+    // int. Each write replaces the file by a new one (a new inode) rather than
+    // truncating it in place, and leaves nothing temporary behind.
+    void writes() {
+        GameDriver game;
+        QVERIFY(writeFile(kScore, "120"));
+        const ino_t scoreInode = inodeOf(kScore);
+        QVERIFY(game.dieInRun(57));
+        QCOMPARE(readFile(kScore).toInt(), 120 + game->scoreBoard()->score());
+        QVERIFY(inodeOf(kScore) != scoreInode);
+        const ino_t levelInode = inodeOf(kLevel);
+        QVERIFY(game.reach(Stage::Upgrade) && game.clickButton(ButtonId::Confirm));
+        QVERIFY(readFile(kLevel) == "2" && inodeOf(kLevel) != levelInode);
+        QVERIFY(writeFile(kScore, "2147483600") && game.dieInRun(100));
+        QCOMPARE(readFile(kScore), QByteArray("2147483647"));
+        QVERIFY(game.dieInRun(1));
+        QCOMPARE(readFile(kScore), QByteArray("2147483647"));
+        QCOMPARE(QDir::current().entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
+                                           QDir::NoDotAndDotDot),
+                 QStringList({kMarker, kLevel, kScore}));
+    }
+
+    void contents_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<int>("setup");
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<int>("expected"); // the bank, the level, or whether it is a first start
+        // The marker only has to exist as a regular file.
+        for (const QString& file : {kScore, kLevel, kMarker}) {
+            const int fallback = file == kScore ? 0 : 1;
+            QTest::addRow("%s missing", qPrintable(file))
+                << file << int(Missing) << QByteArray() << fallback;
+            QTest::addRow("%s directory", qPrintable(file))
+                << file << int(Directory) << QByteArray() << fallback;
+            QTest::addRow("%s non-numeric", qPrintable(file))
+                << file << int(Content) << QByteArray("lots") << 0;
+        }
+        const auto reads = [](const char* name, const QByteArray& content, int value) {
+            QTest::newRow(name) << kScore << int(Content) << content << value;
+        };
+        reads("empty", "", 0);
+        reads("white space only", " \t\n \r\n ", 0);
+        reads("negative", "-42", -42);
+        reads("0x1F", "0x1F", 31);
+        reads("010", "010", 8);
+        reads("0b101", "0b101", 5);
+        reads("binary garbage", QByteArray("\x89PNG\r\n\x1a\n\0\xff\xfe\x80", 12), 0);
+        // Beyond int, even beyond 64 bits, in any base: the nearest int, never wrapped.
+        reads("INT_MAX + 1", "2147483648", INT_MAX);
+        reads("INT_MIN - 1", "-2147483649", INT_MIN);
+        reads("2^64 + 1", "18446744073709551617", INT_MAX);
+        reads("19 digits, beyond 64 bits", "9999999999999999999", INT_MAX);
+        reads("hex beyond 64 bits", "0x1FFFFFFFFFFFFFFFF", INT_MAX);
+        reads("binary beyond 64 bits", "0b1" + QByteArray(70, '0'), INT_MAX);
+        reads("leading zeros are not size", QByteArray(40, '0') + "5", 5);
+        reads("hex after a sign is not hex", "-0x1F", 0);
+        reads("long number, then junk", "99999999999999999999x", INT_MAX);
+        reads("byte-order mark",
+              "\xef\xbb\xbf"
+              "77",
+              77);
+        reads("Arabic-Indic digits", "\xd9\xa3\xd9\xa4", 34);
+    }
+
+    // Reading never rewrites a file; a missing one is created with its fallback.
+    void contents() {
+        QFETCH(QString, file);
+        QFETCH(int, setup);
+        QFETCH(QByteArray, content);
+        QFETCH(int, expected);
+        GameDriver game;
+        QVERIFY(QFile::remove(file));
+        QVERIFY(setup != Directory || QDir::current().mkdir(file));
+        QVERIFY(setup != Content || writeFile(file, content));
+        game.restart();
+        QCOMPARE(file == kScore   ? game->readEssence()
+                 : file == kLevel ? game->character()->level()
+                                  : int(game->isFirstStart()),
+                 expected);
+        QCOMPARE(QFileInfo(file).isDir(), setup == Directory);
+        if (setup == Content)
+            QCOMPARE(readFile(file), content);
+        else if (setup == Missing && file != kMarker)
+            QCOMPARE(readFile(file), QByteArray::number(expected));
+    }
+
+    void unwritablePlaces_data() {
+        QTest::addColumn<QString>("place");
+        for (const QString& place : {kScore, kLevel, kMarker})
+            QTest::addRow("%s is a directory", qPrintable(place)) << place;
+        // /proc takes no new file, not even from root.
+        QTest::newRow("working directory /proc") << kEverything;
+    }
+
+    // Nothing can be saved in the place: the game plays on (a first start stays
+    // one), buys and banks in play, and the files stay as they were.
+    void unwritablePlaces() {
+        QFETCH(QString, place);
+        if (place == kEverything && !QFileInfo::exists("/proc/self/status"))
+            QSKIP("No /proc to use as an unwritable working directory.");
+        GameDriver game({{kMarker, "1"}, {kLevel, "1"}, {kScore, "5000"}});
+        QVERIFY(place == kEverything ? QDir::setCurrent("/proc")
+                                     : QFile::remove(place) && QDir::current().mkdir(place));
+        const auto writable = [&place](const QString& file) {
+            return place != file && place != kEverything;
+        };
+        game.restart();
+        QVERIFY(game.reach(Stage::Upgrade));
+        const bool affordable = game->button(ButtonId::Confirm)->isVisible();
+        QVERIFY(game.clickButton(affordable ? ButtonId::Confirm : ButtonId::Quit));
+        QCOMPARE(game->character()->level(), affordable ? 2 : 1);
+        const int bank = game->readEssence();
+        QVERIFY(game.dieInRun(57));
+        const int score = game->scoreBoard()->score();
+        game.restart();
+        QCOMPARE(game->readEssence(), writable(kScore) ? bank + score : 0);
+        QCOMPARE(game->character()->level(), writable(kLevel) && affordable ? 2 : 1);
+        QCOMPARE(game->isFirstStart(), !writable(kMarker));
+        for (const QString& file : {kScore, kLevel, kMarker})
+            QCOMPARE(QFileInfo(file).isDir(), file == place);
+        QVERIFY(game.reach(Stage::Menu));
+    }
+
+    // A child process writes two numbers of different lengths in turn and is
+    // killed at a random moment once it is seen writing: the file always holds
+    // one of them, whole, and at most the write's own temporary file is left.
+    void killedWriteLeavesOldOrNewContent() {
+        ScopedWorkingDirectory directory;
+        const QByteArray values[] = {"7", "1234567890"};
+        QVERIFY(SavedFile::write(kScore, values[0].toInt()));
+        QRandomGenerator random(20240611);
+        for (int kill = 0; kill < 200; ++kill) {
+            const QByteArray before = readFile(kScore);
+            const pid_t child = fork();
+            QVERIFY(child >= 0);
+            for (int i = before == values[0] ? 1 : 0; child == 0; ++i)
+                SavedFile::write(kScore, values[i % 2].toInt());
+            bool writing = false;
+            for (int poll = 0; poll < 100000 && !writing; ++poll) {
+                writing = readFile(kScore) != before;
+                usleep(50);
+            }
+            usleep(random.bounded(0, 2000));
+            QVERIFY(::kill(child, SIGKILL) == 0 && waitpid(child, nullptr, 0) == child && writing);
+            const QByteArray content = readFile(kScore);
+            QVERIFY2(content == values[0] || content == values[1], content.constData());
+        }
+        for (const QString& name : QDir::current().entryList(QDir::Files | QDir::Hidden))
+            QVERIFY2(name == kScore || name.startsWith(kScore + '.'), qPrintable(name));
+    }
 };
-
-// Each write replaces the file by a new one (a new inode) rather than
-// truncating it in place, and leaves nothing temporary behind.
-void SavedFilesTest::firstDays() {
-    GameHarness game;
-    QCOMPARE(readFile(kScoreFile), QByteArray("0"));
-    QCOMPARE(readFile("data_1"), QByteArray("1"));
-    QVERIFY(!QFileInfo::exists("data_0"));
-    QVERIFY(game.reachMenu()); // story and tutorial, which writes the marker
-    QCOMPARE(readFile("data_0"), QByteArray("1"));
-    QCOMPARE(game->essenceDisplay()->number(), 0);
-
-    // The bank is read from the file when banking, not from the menu's digits.
-    QVERIFY(writeFile(kScoreFile, "120"));
-    const ino_t scoreInode = inodeOf(kScoreFile);
-    QVERIFY(game.dieInRun(57));
-    QCOMPARE(readFile(kScoreFile), QByteArray("177"));
-    QVERIFY(inodeOf(kScoreFile) != scoreInode);
-    game.clickButton(2);
-    QCOMPARE(game->essenceDisplay()->number(), 177);
-
-    QVERIFY(game.startRun());
-    game->scoreBoard()->setScore(57);
-    game.clickButton(3);
-    QCOMPARE(readFile(kScoreFile), QByteArray("177")); // pausing banks nothing
-    QVERIFY(writeFile(kScoreFile, "130"));
-    game.clickButton(10);
-    QCOMPARE(readFile(kScoreFile), QByteArray("187"));
-    QCOMPARE(game->essenceDisplay()->number(), 187);
-
-    const ino_t levelInode = inodeOf("data_1");
-    game.clickButton(7);
-    game.paint(); // the upgrade screen places its buttons while painting
-    game.clickButton(11);
-    QCOMPARE(readFile("data_1"), QByteArray("2"));
-    QCOMPARE(readFile(kScoreFile), QByteArray("137"));
-    QVERIFY(inodeOf("data_1") != levelInode);
-
-    // A later start goes straight to the menu with what was saved.
-    game.restart();
-    QVERIFY(!game->isFirstStart());
-    QCOMPARE(game->character()->level(), 2);
-    QVERIFY(game.finishLoading() && game->stage() == 1);
-    QCOMPARE(game->essenceDisplay()->number(), 137);
-
-    // Banking saturates at the largest int, and a full bank stays full.
-    QVERIFY(writeFile(kScoreFile, "2147483600"));
-    QVERIFY(game.dieInRun(100));
-    QCOMPARE(readFile(kScoreFile), QByteArray("2147483647"));
-    game.clickButton(2);
-    QVERIFY(game.dieInRun(1));
-    QCOMPARE(readFile(kScoreFile), QByteArray("2147483647"));
-    QCOMPARE(directoryEntries(), kOnlyTheThreeFiles);
-}
 
 QTEST_MAIN(SavedFilesTest)
 #include "tst_savedfiles.moc"

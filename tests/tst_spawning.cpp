@@ -1,50 +1,26 @@
-#include "gameharness.h"
+#include "testsupport.h"
 
 #include "animation.h"
-#include "attachment.h"
-#include "deadeye.h"
-#include "gamecharacter.h"
-#include "obstacle.h"
-#include "paintrecorder.h"
-#include "scoreboard.h"
 
-#include <QPointer>
-#include <QTest>
-#include <algorithm>
 #include <cmath>
 
 namespace {
-constexpr double kRight = 1919.0; // rect().right() of the 1920 px wide test window
-constexpr bool kCacti = false;
-constexpr bool kBirds = true;
+constexpr double kRight = 1919.0; // rect().right() of the 1920 px wide window
 
-// Calls updateObstacles until the list gains a member at the right edge (null
-// when chance kept refusing). Nothing moves meanwhile, so everything is first
-// pushed far enough left that no gap rule blocks, and a full list loses its oldest.
-Obstacle* spawn(GameHarness& game, bool birds) {
-    const QList<Obstacle*>& list = birds ? game->birdList() : game->cactusList();
-    for (int i = 0; i < 300; ++i) {
-        for (Obstacle* o : game->cactusList() + game->birdList())
-            o->setPos(QPointF(std::min(o->pos().x(), 1000.0), o->pos().y()));
-        if (list.size() == (birds ? 4 : 3))
-            list.first()->setPos(QPointF(-5000.0, 0.0));
-        game->updateObstacles();
-        if (!list.isEmpty() && list.last()->pos().x() == kRight)
-            return list.last();
-    }
-    return nullptr;
+bool isNewcomer(const QList<Obstacle*>& list) {
+    return !list.isEmpty() && list.last()->pos().x() == kRight;
 }
 
 int counters(const Animation* a) {
     return a->currentFrame * 100 + a->tickCount;
 }
 
-// Ticks until the window's animation clock, which acts on one tick in three,
+// Frames until the window's animation clock, which acts on one frame in three,
 // has just stepped the witness.
-bool syncClock(GameHarness& game, const Animation* witness) {
+bool syncClock(GameDriver& game, const Animation* witness) {
     for (int i = 0; i < 3; ++i) {
         const int before = counters(witness);
-        game.tick();
+        sceneOnly(game);
         if (counters(witness) != before)
             return true;
     }
@@ -52,7 +28,7 @@ bool syncClock(GameHarness& game, const Animation* witness) {
 }
 
 // Where the window paints pixmaps of this size (nothing else on screen has it).
-QList<QPointF> paintedAt(GameHarness& game, QSize size) {
+QList<QPointF> paintedAt(GameDriver& game, QSize size) {
     RecordingPaintDevice device(game->size());
     game->render(&device);
     QList<QPointF> result;
@@ -64,95 +40,78 @@ QList<QPointF> paintedAt(GameHarness& game, QSize size) {
 }
 } // namespace
 
-// Spawning, removal, speeds, animation and drawing of the window's cacti and
-// birds, and the dinosaur meeting them.
+// Spawning, removal, speeds, animation and drawing of the window's obstacles.
 class SpawningTest : public QObject {
     Q_OBJECT
 private slots:
-    void invariantsOverManyCalls_data() {
-        QTest::addColumn<int>("posture");
-        QTest::newRow("upright, 87 px") << 1;
-        QTest::newRow("low, 118 px") << 2;
-    }
-
-    void invariantsOverManyCalls() {
-        QFETCH(int, posture);
-        GameHarness game;
-        QVERIFY(game.reachMenuAsLaterStart());
-        // The menu scrolls with no dinosaur to hit; bird gaps follow its current frame.
-        game->character()->setPosture(posture);
-        const double w = game->character()->width();
-        QCOMPARE(w, posture == 1 ? 87.0 : 118.0);
+    // The menu scrolls with no dinosaur to hit. Newcomers: cacti with their foot
+    // 10 px below the ground line, birds on whole pixels over a 260 px band.
+    void heightsOverManyCalls() {
+        GameDriver game;
+        QVERIFY(game.reach(Stage::Menu));
         const QList<Obstacle*>& cacti = game->cactusList();
-        const QList<Obstacle*>* lists[2] = {&cacti, &game->birdList()};
-        int added[2] = {0, 0};
-        QList<double> birdHeights;
+        const QList<Obstacle*>& birds = game->birdList();
+        int newCacti = 0;
+        QList<double> heights;
         for (int call = 0; call < 400; ++call) {
             game->updateObstacles();
             const double gl = game->groundLine();
-            for (int kind = 0; kind < 2; ++kind) {
-                // Everything moves between calls, so only a newcomer stands at the edge.
-                const QList<Obstacle*>& list = *lists[kind];
-                QVERIFY(list.size() <= 3 + kind);
-                if (list.isEmpty() || list.last()->pos().x() != kRight)
-                    continue;
-                ++added[kind];
-                const double y = list.last()->pos().y();
-                // The cactus to keep clear of: the previous one for a cactus, the last for a bird.
-                const Obstacle* cactus = cacti.value(cacti.size() - (kind == 0 ? 2 : 1));
-                const double cactusGap = cactus ? kRight - cactus->pos().x() : 1e9;
-                if (kind == 0) {
-                    QCOMPARE(y, gl - 87.0 + 10.0); // the foot 10 px below the ground line
-                    QVERIFY(cactusGap >= 300.0);
-                    continue;
-                }
+            QVERIFY(cacti.size() <= 3 && birds.size() <= 4);
+            if (isNewcomer(cacti)) {
+                ++newCacti;
+                QCOMPARE(cacti.last()->pos().y(), gl - 87.0 + 10.0);
+            }
+            if (isNewcomer(birds)) {
+                const double y = birds.last()->pos().y();
                 QVERIFY(y == std::trunc(y) && y >= std::trunc(gl - 480.0) &&
                         y <= std::trunc(gl - 220.0));
-                QVERIFY(cactusGap >= 2.5 * w);
-                QVERIFY(list.size() < 2 || kRight - list[list.size() - 2]->pos().x() >= 5.0 * w);
-                birdHeights << y;
+                heights << y;
             }
-            // Uneven spacing (the calls come every 25 ticks) spreads the gaps over many values.
-            game->updateEnvironment();
-            game.tick(1 + (call * 17) % 50);
+            sceneOnly(game, 1 + (call * 17) % 50); // uneven spacing
         }
-        // Some 50 birds: their heights spread over more than half of the 260 px band.
-        const auto [low, high] = std::minmax_element(birdHeights.cbegin(), birdHeights.cend());
-        QVERIFY(added[0] > 50 && added[1] > 20 && *high - *low > 130.0);
+        const auto [low, high] = std::minmax_element(heights.cbegin(), heights.cend());
+        QVERIFY(newCacti > 50 && heights.size() > 20 && *high - *low > 130.0);
     }
 
+    void gapBoundaries_data() {
+        QTest::addColumn<int>("posture");
+        QTest::addColumn<double>("afterCactus");
+        QTest::addColumn<double>("afterBird");
+        // 2.5 and 5 widths of the dinosaur's current frame.
+        QTest::newRow("upright, 87 px") << Posture::Upright << 217.5 << 435.0;
+        QTest::newRow("low, 118 px") << Posture::Low << 295.0 << 590.0;
+    }
+
+    // Nothing moves: `last` is put `gap` px left of the edge, and a hundred
+    // calls tell whether a newcomer may follow it into `list`.
     void gapBoundaries() {
-        GameHarness game;
-        QVERIFY(game.reachMenuAsLaterStart());
+        QFETCH(int, posture);
+        QFETCH(double, afterCactus);
+        QFETCH(double, afterBird);
+        GameDriver game;
+        QVERIFY(game.reach(Stage::Menu));
+        freshObstacles(game.widget());
+        game->character()->setPosture(posture);
         const QList<Obstacle*>& cacti = game->cactusList();
         const QList<Obstacle*>& birds = game->birdList();
-        // Nothing moves: `last` is put `gap` px left of the edge, and a hundred
-        // calls tell whether a newcomer may follow it into `list`.
         auto follows = [&game](Obstacle* last, double gap, const QList<Obstacle*>& list) {
             last->setPos(QPointF(kRight - gap, last->pos().y()));
-            for (int i = 0; i < 100; ++i) {
+            for (int i = 0; i < 100 && !isNewcomer(list); ++i)
                 game->updateObstacles();
-                if (!list.isEmpty() && list.last()->pos().x() == kRight)
-                    return true;
-            }
-            return false;
+            return isNewcomer(list);
         };
-        QVERIFY(spawn(game, kCacti));
-        QVERIFY(!follows(cacti.last(), 299.5, cacti));
-        QVERIFY(follows(cacti.last(), 300.0, cacti));
-        // 2.5 and 5 upright widths of 87 px; earlier birds leave, so the list is never full.
-        for (Obstacle* bird : birds)
-            bird->setPos(QPointF(-5000.0, 0.0));
-        QVERIFY(!follows(cacti.last(), 217.0, birds));
-        QVERIFY(follows(cacti.last(), 217.5, birds));
+        QVERIFY(!follows(cacti.last(), 299.5, cacti) && follows(cacti.last(), 300.0, cacti));
+        birds.last()->setPos(QPointF(-5000.0, 0.0)); // gone, so the list never fills up
+        QVERIFY(!follows(cacti.last(), afterCactus - 0.5, birds));
+        QVERIFY(follows(cacti.last(), afterCactus, birds));
         cacti.last()->setPos(QPointF(kRight - 299.0, 0.0)); // blocks cacti, not birds
-        QVERIFY(!follows(birds.last(), 434.5, birds));
-        QVERIFY(follows(birds.last(), 435.0, birds));
+        QVERIFY(!follows(birds.last(), afterBird - 0.5, birds));
+        QVERIFY(follows(birds.last(), afterBird, birds));
     }
 
     void limitsAndRemoval() {
-        GameHarness game;
-        QVERIFY(game.reachMenuAsLaterStart());
+        GameDriver game;
+        QVERIFY(game.reach(Stage::Menu));
         const QList<Obstacle*>& cacti = game->cactusList();
         const QList<Obstacle*>& birds = game->birdList();
         // Nothing moves; everything is kept left by hand so that only the limits speak.
@@ -163,7 +122,7 @@ private slots:
         }
         QVERIFY(cacti.size() == 3 && birds.size() == 4);
         // Destroyed ones still count until they are removed.
-        game->changeToStage(2);
+        game->changeToStage(Stage::Run);
         for (int i = 0; i < 100; ++i)
             game->updateObstacles();
         QVERIFY(cacti.size() == 3 && birds.size() == 4);
@@ -171,7 +130,7 @@ private slots:
         // In the win stage nothing is added, but the removal goes on: one of each
         // kind per call, the first whose shown frame is wholly left of 0, the
         // search passing over a front one that is not.
-        game->changeToStage(5);
+        game->changeToStage(Stage::Win);
         QList<QList<QPointer<Obstacle>>> watched;
         for (const QList<Obstacle*>* list : {&cacti, &birds}) {
             watched.append({list->at(0), list->at(1), list->at(2)});
@@ -192,11 +151,12 @@ private slots:
     }
 
     void fromMenuIntoARun() {
-        GameHarness game;
-        QVERIFY(game.reachMenuAsLaterStart());
-        Obstacle* cactus = spawn(game, kCacti);
-        Obstacle* bird = spawn(game, kBirds);
-        QVERIFY(cactus && bird && syncClock(game, bird->animation));
+        GameDriver game;
+        QVERIFY(game.reach(Stage::Menu));
+        freshObstacles(game.widget());
+        Obstacle* cactus = game->cactusList().last();
+        Obstacle* bird = game->birdList().last();
+        QVERIFY(syncClock(game, bird->animation));
         // The menu steps only the birds: no explosions, no pacing, no dinosaur.
         cactus->exploding = true;
         cactus->frame = QPixmap();
@@ -204,26 +164,27 @@ private slots:
         GameCharacter* dino = game->character();
         const int dinoCounters = counters(dino->animation());
         const int birdFrame = bird->animation->currentFrame;
-        game.tick(2);
+        sceneOnly(game, 2);
         QVERIFY(cactus->frame.isNull() && bird->animation->currentFrame == birdFrame);
-        game.tick();
+        sceneOnly(game);
         QVERIFY(bird->animation->currentFrame != birdFrame && bird->animation->ticksPerFrame == 1);
         QVERIFY(cactus->frame.cacheKey() == cactus->image().cacheKey() &&
-                cactus->explosion->tickCount == 0);
-        QCOMPARE(counters(dino->animation()), dinoCounters);
+                cactus->explosion->tickCount == 0 && counters(dino->animation()) == dinoCounters);
 
         // Starting a run blows up the leftovers without score (a cactus's explosion
         // is drawn around pos, so its hit position stays). Speeds are set on
-        // every movement tick, birds at 1.3 times the world's.
+        // every movement frame, birds at 1.3 times the world's.
         cactus->exploding = false;
         cactus->setHitPos(QPointF(-1, -1));
         cactus->setSpeed(123.0);
         bird->setSpeed(123.0);
         const double cactusX = cactus->pos().x();
-        game.clickButton(1);
+        const QPointF start = game->button(ButtonId::Start)->rect().center();
+        game.pressMouse(start);
+        sceneOnly(game);
+        game.releaseMouse(start);
         QVERIFY(!cactus->active && cactus->exploding && !bird->active && bird->exploding);
-        QCOMPARE(cactus->hitPos(), QPointF(-1, -1));
-        QCOMPARE(cactus->pos().x(), cactusX - 8.0);
+        QVERIFY(cactus->hitPos() == QPointF(-1, -1) && cactus->pos().x() == cactusX - 8.0);
         QCOMPARE(bird->hitPos(), bird->pos() + QPointF(1.3 * 8.0, 0.0));
         QCOMPARE(game->scoreBoard()->score(), 0);
 
@@ -232,47 +193,37 @@ private slots:
         game.pressMouse(QPointF(900, 300), Qt::RightButton);
         const QPointF cactusPos = cactus->pos();
         const QPointF birdPos = bird->pos();
-        game.tick();
-        QVERIFY(game->deadEye()->isActive());
-        QCOMPARE(cactus->pos().x(), cactusPos.x() - 0.8);
+        sceneOnly(game);
+        QVERIFY(game->deadEye()->isActive() && cactus->pos().x() == cactusPos.x() - 0.8);
         QCOMPARE(bird->pos().x(), birdPos.x() - 1.3 * 0.8);
         QVERIFY(syncClock(game, cactus->explosion));
         QVERIFY(cactus->explosion->ticksPerFrame == 10 && bird->explosion->ticksPerFrame == 10);
         QVERIFY(bird->animation->ticksPerFrame == 20 && dino->animation()->ticksPerFrame == 10);
         QCOMPARE(game->gun()->animation()->ticksPerFrame, 2);
 
-        // The still invincible, falling dinosaur destroys a new bird and scores;
-        // the pacing is written after the frames are taken, so this explosion
-        // takes its first step at full pace.
+        // The still invincible, falling dinosaur destroys a new bird and scores.
         QVERIFY(dino->isAirborne() && dino->isInvincible());
-        Obstacle* hit = spawn(game, kBirds);
-        QVERIFY(hit);
+        freshObstacles(game.widget());
+        Obstacle* hit = game->birdList().last();
         const QPointF placed = dino->position() + QPointF(20.0, 0.0);
         hit->setPos(placed);
-        game.tick();
+        sceneOnly(game);
         QVERIFY(!hit->active && hit->exploding && dino->health() == 1.0);
-        QCOMPARE(hit->hitPos(), placed - QPointF(1.3 * 0.8, 0.0)); // after this tick's move
+        QCOMPARE(hit->hitPos(), placed - QPointF(1.3 * 0.8, 0.0)); // after this frame's move
         QCOMPARE(game->scoreBoard()->score(), 20);
-        QVERIFY(syncClock(game, hit->explosion));
-        QVERIFY(hit->explosion->currentFrame == 1 && hit->explosion->ticksPerFrame == 10);
-
         game.releaseMouse(QPointF(900, 300), Qt::RightButton);
-        game.tick();
+        sceneOnly(game);
         QVERIFY(!game->deadEye()->isActive() && syncClock(game, hit->explosion));
         QVERIFY(hit->explosion->ticksPerFrame == 1 && hit->animation->ticksPerFrame == 2);
         QCOMPARE(dino->animation()->ticksPerFrame, 1);
     }
 
     void paintRules() {
-        GameHarness game;
-        QVERIFY(game.reachMenuAsLaterStart());
-        QVERIFY(game.startRun());
-        Obstacle* cactus = spawn(game, kCacti);
-        auto* bird = static_cast<Bird*>(spawn(game, kBirds));
-        QVERIFY(cactus && bird);
-        // Anything else chance spawned meanwhile is moved out of sight.
-        for (Obstacle* o : game->cactusList() + game->birdList())
-            o->setPos(QPointF(-5000.0, 0.0));
+        GameDriver game;
+        QVERIFY(game.reach(Stage::Run));
+        freshObstacles(game.widget());
+        Obstacle* cactus = game->cactusList().last();
+        auto* bird = static_cast<Bird*>(game->birdList().last());
         const QPointF at(1000.0, 150.0);
         // Frames at pos, but square ones only while exploding, then centred on the picture.
         for (Obstacle* o : QList<Obstacle*>{cactus, bird}) {
@@ -287,7 +238,6 @@ private slots:
         QCOMPARE(paintedAt(game, QSize(63, 63)),
                  QList<QPointF>{at + QPointF(sheet.width() / 2 - 31, sheet.height() / 2 - 31)});
         cactus->exploding = false;
-
         // An exploding bird's frame stays at its hit point, hitPos.x + 0.5 * 91 - 31,
         // drifting left by the scrolling speed for every drop.
         bird->exploding = true;
@@ -297,29 +247,6 @@ private slots:
         for (int i = 0; i < 3; ++i)
             bird->drop();
         QCOMPARE(paintedAt(game, QSize(63, 63)), QList<QPointF>{QPointF(1015.0 - 3 * 8, y)});
-    }
-
-    void standingDinosaurDiesOnACactus() {
-        GameHarness game;
-        QVERIFY(game.reachMenuAsLaterStart());
-        game->writeEssence(100);
-        QVERIFY(game.startRun());
-        GameCharacter* dino = game->character();
-        Obstacle* cactus = spawn(game, kCacti);
-        QVERIFY(cactus && !dino->isInvincible());
-        cactus->setPos(QPointF(dino->position().x() + 150.0, cactus->pos().y()));
-        game->scoreBoard()->setScore(37);
-        for (int i = 0; i < 100 && dino->health() > 0.0; ++i)
-            game.tick();
-        // The touch leaves the cactus alive; the next tick's health check ends the run.
-        QVERIFY(dino->health() == 0.0 && cactus->active && game->stage() == 2);
-        QCOMPARE(readFile(game.directory() + "/game_score.txt").trimmed(), QByteArray("100"));
-        game.tick();
-        QVERIFY(game->stage() == 4 && game->isGameOver());
-        QCOMPARE(readFile(game.directory() + "/game_score.txt").trimmed(), QByteArray("137"));
-        const QPointF frozen = cactus->pos();
-        game.tick(10);
-        QCOMPARE(cactus->pos(), frozen);
     }
 };
 

@@ -1,65 +1,213 @@
-#include "gameharness.h"
+#include "testsupport.h"
 
-#include "environmentsystem.h"
-#include "ground.h"
 #include "progressbar.h"
+#include "statusbar.h"
 
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QFontMetrics>
-#include <QTest>
+#include <QPainter>
 #include <QTimer>
+
+#include <functional>
+
+namespace {
+// A primitive as the paint engine saw it; only rectangles by their fill too.
+QString keyOf(const PaintCall& call) {
+    QString key;
+    QDebug(&key) << call.kind << call.rect << call.line << call.pixmapSize << call.text
+                 << (call.kind == PaintCall::Rect ? call.brush.color() : QColor());
+    return key;
+}
+
+// One frame of the window (without the background the platform paints), each
+// primitive named after the object that paints it when that object paints it
+// alone; a run of one object's primitives counts once.
+class PaintOrder {
+public:
+    explicit PaintOrder(Widget* widget) : m_frame(widget->size()) {
+        widget->render(&m_frame, QPoint(), QRegion(), QWidget::DrawChildren);
+    }
+    void name(const QString& object, const std::function<void(QPainter&)>& paint) {
+        RecordingPaintDevice device;
+        QPainter painter(&device);
+        paint(painter);
+        painter.end();
+        for (const PaintCall& call : device.calls())
+            m_names.insert(keyOf(call), object);
+    }
+    QString order() {
+        const QStringList kinds = {"rect", "line", "picture", "text"};
+        QStringList order;
+        for (const PaintCall& call : m_frame.calls()) {
+            const QString name = m_names.value(keyOf(call), kinds[call.kind]);
+            if (order.isEmpty() || order.last() != name)
+                order << name;
+        }
+        return order.join(' ');
+    }
+
+private:
+    RecordingPaintDevice m_frame;
+    QHash<QString, QString> m_names;
+};
+
+// The approach grows one step per painted frame: it is replayed to its middle,
+// the saucer at its lowest, before the frame and before it is named.
+void approachToMiddle(MonsterSystem* boss) {
+    RecordingPaintDevice device;
+    QPainter painter(&device);
+    boss->setState(BossState::Waiting);
+    boss->updateState();
+    for (int i = 1; i < 50; ++i)
+        boss->paint(painter);
+}
+
+// A screen with everything it shows: a new cactus and bird, and in a run the
+// saucer (approaching or fighting), a bullet in flight and the veil.
+bool setScene(GameDriver& game, int stage, int bossState) {
+    const bool inRun = stage >= Stage::Run && stage <= Stage::Win;
+    Widget* w = game.widget();
+    if (!game.reach(inRun ? Stage::Run : stage))
+        return false;
+    w->scoreBoard()->setScore(w->monsterSystem()->startScore());
+    for (int i = 0; inRun && i < 300 && w->monsterSystem()->state() != bossState; ++i)
+        game.tick();
+    if (stage != Stage::Loading && stage != Stage::Story && stage != Stage::Tutorial)
+        freshObstacles(w);
+    game.tick(3); // the newcomers get their first frame
+    if (inRun) {
+        game.pressMouse(QPointF(1500, 60), Qt::RightButton);
+        game.tick();
+        game.click(QPointF(1500, 60));
+    }
+    if (stage == Stage::Pause)
+        game.tapKey(Qt::Key_Escape);
+    else if (stage == Stage::GameOver)
+        w->character()->die();
+    else if (stage == Stage::Win)
+        w->monsterSystem()->monster()->setHealth(0);
+    game.tick(stage == Stage::Win ? 130 : 1); // the end picture fades in
+    return game.stage() == stage && (!inRun || !w->bulletSystem()->bullets().isEmpty());
+}
+
+// Named after the frame: painting moves the veil's fade, which the frame has just stepped.
+void nameObjects(PaintOrder& names, Widget* w) {
+    names.name("background", [w](QPainter& p) { w->environment()->paintWhiteBackground(p); });
+    names.name("world", [w](QPainter& p) { w->environment()->paintEnvironment(p); });
+    names.name("bar", [w](QPainter& p) { w->progressBar()->paint(p); });
+    for (const char* kind : {"cactus", "bird"}) {
+        names.name(kind, [w, kind](QPainter& p) {
+            for (const Obstacle* o : kind[0] == 'c' ? w->cactusList() : w->birdList())
+                p.drawPixmap(o->pos(), o->frame);
+        });
+    }
+    names.name("dino", [w](QPainter& p) {
+        p.drawPixmap(w->character()->position(), w->character()->frame());
+    });
+    names.name("gun", [w](QPainter& p) { p.drawPixmap(w->gun()->position(), w->gun()->frame()); });
+    names.name("veil", [w](QPainter& p) {
+        p.setBrush(w->deadEye()->veilColor);
+        p.drawRects(QList<QRectF>{w->rect()});
+    });
+    names.name("boss", [w](QPainter& p) { w->monsterSystem()->paint(p); });
+    names.name("bullets", [w](QPainter& p) { w->bulletSystem()->paintBullets(p); });
+    names.name("panel", [w](QPainter& p) { w->statusBar()->paint(p); });
+    names.name("score", [w](QPainter& p) { w->scoreBoard()->paint(p); });
+    names.name("essence", [w](QPainter& p) { w->essenceDisplay()->paint(p); });
+    // floor(1920 / 2) - floor(1127 / 2), 1080 / 2.5 - floor(711 / 2): a 1920 x 1080 window's guide.
+    names.name("guide", [w](QPainter& p) { p.drawPixmap(QPointF(397, 77), w->guideImage()); });
+    names.name("buttons", [w](QPainter& p) {
+        for (const GameButton* button : w->buttons())
+            button->paint(p);
+    });
+    if (w->stage() == Stage::Win) // the fade is over: painting it again changes nothing
+        names.name("end", [w](QPainter& p) { w->environment()->paintEnd(p); });
+}
+} // namespace
 
 class WindowTest : public QObject {
     Q_OBJECT
 private slots:
-    void groundLineFollowsFrameHeight();
-    void loadingBarPlacementAndFill();
-    void chineseTextsHaveGlyphs();
-};
-
-void WindowTest::groundLineFollowsFrameHeight() {
-    GameHarness probe(QSize(1920, 1000)); // measures the frame around a client area
-    const int frameExtra = probe->frameGeometry().height() - 1000;
-    GameHarness game(QSize(1920, 1000 - frameExtra));
-    game.tick();
-    QCOMPARE(game->frameGeometry().height(), 1000);
-    QCOMPARE(game->groundLine(), 618.0);
-}
-
-void WindowTest::loadingBarPlacementAndFill() {
-    GameHarness game;
-    for (QTimer* timer : game->timers())
-        QVERIFY(!timer->isActive()); // the harness drives every tick by hand
-    game.tick();
-    ProgressBar* bar = game->progressBar();
-    QCOMPARE(bar->rect(), QRectF(759, 519, 400, 40));
-    QCOMPARE(bar->progress(), 0.0);
-    game->updateEnvironment();
-    QCOMPARE(game->environment()->grounds().first()->p1().x(), 1919.0);
-    // The bar reads the segment before this tick's movement shifts it.
-    game.tick();
-    QCOMPARE(bar->progress(), 1.0 / 1920.0);
-    game.tick();
-    QCOMPARE(bar->progress(), 9.0 / 1920.0);
-    QCOMPARE(bar->rect(), QRectF(759, 519, 400, 40));
-}
-
-// Every text must render in a real CJK font, never as empty boxes: "黑体" for the
-// menu, story and upgrade texts, "Arial" on the win screen; the status panel's
-// default family reaches the same fonts through fallback.
-void WindowTest::chineseTextsHaveGlyphs() {
-    GameHarness game;
-    const QStringList chineseFamilies = QFontDatabase::families(QFontDatabase::SimplifiedChinese);
-    for (const QString& family : {QStringLiteral("黑体"), QStringLiteral("Arial")}) {
-        const QFont font(family, 25);
-        QVERIFY2(chineseFamilies.contains(QFontInfo(font).family()),
-                 qPrintable(QFontInfo(font).family()));
-        const QFontMetrics metrics(font);
-        for (const QChar c : QStringLiteral("能量精粹恭喜墨鲲弹药死亡之眼技能当前等级"))
-            QVERIFY(metrics.inFont(c));
+    // The driver plays these in their ratio; the frame is the shortest.
+    void timersAndGroundLine() {
+        GameDriver probe(kLaterStart, QSize(1920, 1000)); // measures the frame around it
+        QList<int> intervals;
+        for (QTimer* timer : probe->timers())
+            intervals << (timer->isActive() ? -1 : timer->interval());
+        std::sort(intervals.begin(), intervals.end());
+        QCOMPARE(intervals, QList<int>({20, 30, 50, 200, 400, 500, 500, 1000}));
+        const int frameExtra = probe->frameGeometry().height() - 1000;
+        GameDriver game(kLaterStart, QSize(1920, 1000 - frameExtra));
+        game.tick();
+        QCOMPARE(game->frameGeometry().height(), 1000);
+        QCOMPARE(game->groundLine(), 618.0);
     }
-}
+
+    // The first ground segment comes with the environment step at 500 ms; the
+    // bar reads it before the frame's movement shifts it.
+    void loadingBarPlacementAndFill() {
+        GameDriver game(kLaterStart, QSize(1920, 1040));
+        game.step(25);
+        QCOMPARE(game->progressBar()->rect(), QRectF(759, 519, 400, 40));
+        QCOMPARE(game->progressBar()->progress(), 1.0 / 1920.0);
+        game.step();
+        QCOMPARE(game->progressBar()->progress(), 9.0 / 1920.0);
+    }
+
+    // Every text must render in a real CJK font, never as empty boxes: "黑体" for
+    // the menu, story and upgrade texts, "Arial" on the win screen; the status
+    // panel's default family reaches the same fonts through fallback.
+    void chineseTextsHaveGlyphs() {
+        GameDriver game;
+        const QStringList chinese = QFontDatabase::families(QFontDatabase::SimplifiedChinese);
+        for (const QString& family : {QStringLiteral("黑体"), QStringLiteral("Arial")}) {
+            const QFont font(family, 25);
+            QVERIFY2(chinese.contains(QFontInfo(font).family()), qPrintable(family));
+            for (const QChar c : QStringLiteral("能量精粹恭喜墨鲲弹药死亡之眼技能当前等级"))
+                QVERIFY(QFontMetrics(font).inFont(c));
+        }
+    }
+
+    void paintOrder_data() {
+        QTest::addColumn<int>("stage");
+        QTest::addColumn<int>("bossState");
+        QTest::addColumn<QString>("order");
+        const QString world = "world cactus bird ";
+        const QString run = "veil dino gun bullets ";
+        const QString behind = world + "boss " + run + "panel score buttons";
+        QTest::newRow("loading") << Stage::Loading << 0 << "background bar dino";
+        QTest::newRow("menu") << Stage::Menu << 0 << world + "text essence buttons";
+        QTest::newRow("run") << Stage::Run << BossState::Fighting << behind;
+        QTest::newRow("run, boss in front")
+            << Stage::Run << BossState::Approach << world + run + "boss panel score buttons";
+        QTest::newRow("pause") << Stage::Pause << BossState::Fighting << behind;
+        QTest::newRow("game over") << Stage::GameOver << BossState::Fighting << behind;
+        QTest::newRow("win") << Stage::Win << BossState::Fighting
+                             << world + "boss dino gun bullets score end buttons";
+        QTest::newRow("story") << Stage::Story << 0 << "background text";
+        QTest::newRow("tutorial") << Stage::Tutorial << 0 << "guide buttons";
+        QTest::newRow("upgrade") << Stage::Upgrade << 0 << world + "text essence rect text buttons";
+    }
+
+    // Which objects each screen draws, in which order.
+    void paintOrder() {
+        QFETCH(int, stage);
+        QFETCH(int, bossState);
+        QFETCH(QString, order);
+        GameDriver game(stage == Stage::Story || stage == Stage::Loading ? kFirstStart
+                                                                         : kLaterStart);
+        QVERIFY(setScene(game, stage, bossState));
+        const bool approach = game->monsterSystem()->state() == BossState::Approach;
+        if (approach)
+            approachToMiddle(game->monsterSystem());
+        PaintOrder frame(game.widget());
+        if (approach)
+            approachToMiddle(game->monsterSystem());
+        nameObjects(frame, game.widget());
+        QCOMPARE(frame.order(), order);
+    }
+};
 
 QTEST_MAIN(WindowTest)
 #include "tst_window.moc"

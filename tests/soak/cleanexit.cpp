@@ -4,9 +4,10 @@
 // this shows that a clean exit leaves nothing leaked: the parentless dash
 // skill and loading bar and the character's collision box included.
 
+#include "gamedriver.h"
+
 #include <QCoreApplication>
-#include <QDir>
-#include <QTemporaryDir>
+#include <QFile>
 #include <QTimer>
 
 #include <cstdio>
@@ -29,16 +30,12 @@ void armQuit() {
 int main(int argc, char* argv[]) {
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QTemporaryDir directory;
-    if (!directory.isValid() || !QDir::setCurrent(directory.path())) {
-        std::fprintf(stderr, "cannot enter a temporary working directory\n");
-        return 1;
-    }
+    const ScopedWorkingDirectory directory;
     qAddPreRoutine(armQuit);
     const int result = brimtalon_main(argc, argv);
     // The game created its saved files where it was started.
-    if (!QDir(directory.path()).exists(QStringLiteral("game_score.txt"))) {
-        std::fprintf(stderr, "the game did not start\n");
+    if (!directory.isValid() || !QFile::exists(directory.path() + "/game_score.txt")) {
+        std::fprintf(stderr, "the game did not start in a temporary working directory\n");
         return 1;
     }
     return result;

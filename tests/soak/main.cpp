@@ -1,78 +1,34 @@
-// brimtalon_soak TICKS [SEED]: the real window, offscreen, under seeded random
-// keys and clicks aimed at each screen's buttons, every timer's slot fired by
-// hand in its true ratio. The first broken invariant exits non-zero.
+// brimtalon_soak TICKS [SEED]: the real window, offscreen, played by the game
+// driver under seeded random keys and clicks aimed at each screen's buttons,
+// its invariants checked before every tick. The first broken one exits non-zero.
 
-#include "bullet.h"
-#include "bulletsystem.h"
-#include "deadeye.h"
+#include "testsupport.h"
+
 #include "environmentobject.h"
-#include "environmentsystem.h"
-#include "gamebutton.h"
-#include "gamecharacter.h"
-#include "gameclock.h"
 #include "gametext.h"
 #include "ground.h"
-#include "monster.h"
-#include "monstersystem.h"
-#include "obstacle.h"
-#include "savedfile.h"
-#include "scoreboard.h"
-#include "widget.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QElapsedTimer>
-#include <QFile>
-#include <QImage>
-#include <QKeyEvent>
-#include <QMap>
-#include <QMouseEvent>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 
-#include <algorithm>
 #include <bitset>
-#include <climits>
 #include <cstdio>
-#include <memory>
 #include <random>
-#include <sys/resource.h>
+#include <utility>
 
 namespace {
-constexpr int kWindowWidth = 1280, kWindowHeight = 720;
-constexpr qint64 kDefaultTicks = 50000;
-constexpr quint32 kDefaultSeed = 1;
-constexpr int kStartBank = 20000; // pays for a good number of upgrades
-// A soak this long must have seen every stage, a win, a death, a pause, a
-// purchase and a program restart.
+// A soak this long must have seen every stage, a win, a death, a purchase and
+// a program restart.
 constexpr qint64 kCoverageFrom = 50000;
 // What the game may hold at any moment; game over keeps the menu's four
 // buttons hidden next to its own.
 constexpr int kStageCount = 9, kMaxCacti = 3, kMaxBirds = 4, kListBound = 500, kMaxButtons = 5;
-constexpr int kPricePerLevel = 50, kMaxPrice = 1500, kDigitsShown = 10000000;
-
-constexpr double kBossRunShare = 0.4;
-constexpr int kRunsBeforeQuit = 5;
-constexpr int kWeakSaucerMin = 20, kWeakSaucerMax = 80;
-// How many ticks the player looks at each screen before acting.
-constexpr int kWaitRange[kStageCount][2] = {{0, 0},    {5, 60}, {0, 0},  {3, 80}, {10, 100},
-                                            {50, 300}, {0, 0},  {5, 40}, {2, 30}};
-// What the player's fingers do on every screen: a key, its chance in a tick,
-// and for how many ticks it is held. The last five keys the game ignores.
-struct KeyHabit {
-    int key;
-    double chance;
-    int minTicks, maxTicks;
-};
-constexpr KeyHabit kKeyHabits[] = {
-    {Qt::Key_W, 0.028, 1, 12},     {Qt::Key_Space, 0.012, 1, 12}, {Qt::Key_S, 0.015, 3, 40},
-    {Qt::Key_A, 0.015, 5, 60},     {Qt::Key_D, 0.015, 5, 60},     {Qt::Key_F, 0.004, 1, 5},
-    {Qt::Key_Escape, 0.002, 1, 1}, {Qt::Key_Q, 0.002, 1, 1},      {Qt::Key_Return, 0.002, 1, 1},
-    {Qt::Key_Tab, 0.002, 1, 1},    {Qt::Key_Up, 0.002, 1, 1},     {Qt::Key_F1, 0.002, 1, 1}};
-
-const QString kScoreFile = QStringLiteral("game_score.txt");
-const QString kMarkerFile = QStringLiteral("data_0");
-const QString kLevelFile = QStringLiteral("data_1");
+// The keys a player's fingers find and their chance to be pressed in a tick;
+// each is let go at a tenth. The game ignores the last two.
+constexpr std::pair<int, double> kKeys[] = {
+    {Qt::Key_W, 0.04},       {Qt::Key_Space, 0.02}, {Qt::Key_S, 0.02},
+    {Qt::Key_A, 0.02},       {Qt::Key_D, 0.02},     {Qt::Key_F, 0.008},
+    {Qt::Key_Escape, 0.004}, {Qt::Key_Q, 0.004},    {Qt::Key_Return, 0.004}};
 
 // The objects under the window that stay whatever happens on screen: all but
 // the buttons, obstacles, grounds, clouds, bullets, the saucer with its
@@ -85,10 +41,8 @@ int fixedObjects(const Widget& w) {
     const auto dropAll = [&drop](const auto&... lists) {
         (std::for_each(lists.cbegin(), lists.cend(), drop), ...);
     };
-    for (const Ground* ground : w.environment()->grounds()) {
-        if (ground && ground->parent() == w.environment())
-            drop(ground);
-    }
+    for (const Ground* ground : w.environment()->grounds())
+        drop(ground && ground->parent() == w.environment() ? ground : nullptr);
     dropAll(w.buttons(), w.cactusList(), w.birdList(), w.environment()->clouds(),
             w.bulletSystem()->bullets(), w.monsterSystem()->heads(), w.monsterSystem()->balls());
     drop(w.monsterSystem()->monster());
@@ -96,23 +50,11 @@ int fixedObjects(const Widget& w) {
     return count;
 }
 
-// Whether a saved file holds exactly what QTextStream << int writes.
-bool readWellFormed(const QString& name, int* value) {
+// What QTextStream << int writes (the marker may be missing).
+bool wellFormed(const QString& name) {
     static const QRegularExpression number(QStringLiteral("^(0|-?[1-9][0-9]*)$"));
-    QFile file(name);
-    const QString content =
-        QString::fromLatin1(file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray());
-    bool ok = false;
-    *value = content.toInt(&ok);
-    return ok && number.match(content).hasMatch();
-}
-
-int clampToInt(qint64 value) {
-    return int(std::clamp<qint64>(value, INT_MIN, INT_MAX));
-}
-
-int shownBank(int bank) {
-    return std::max(bank, 0) % kDigitsShown;
+    return number.match(QString::fromLatin1(readFile(name))).hasMatch() ||
+           (name == "data_0" && !QFile::exists(name));
 }
 
 // The game logs on every death and on quitting; a long soak would drown in it.
@@ -123,294 +65,175 @@ void quietHandler(QtMsgType type, const QMessageLogContext&, const QString& mess
 
 class Soak {
 public:
-    explicit Soak(quint32 seed) : m_random(seed) {}
+    explicit Soak(quint32 seed) : m_random(seed) {
+        m_game.setUpkeep([this] { check(); });
+    }
 
+    // The quit button ends the program; the player starts it again, now and
+    // then as a first start.
     bool run(qint64 ticks) {
-        if (!m_directory.isValid() || !QDir::setCurrent(m_directory.path()) ||
-            !SavedFile::write(kScoreFile, kStartBank))
-            return fail("cannot prepare a temporary working directory");
-        startProgram(false); // a first start: story and tutorial
+        startProgram(false);
         while (m_failure.isEmpty() && m_ticks < ticks) {
-            // The quit button ends the program; the player starts it again,
-            // now and then as a first start.
-            if (tick() && m_quitClicked)
+            if (act())
                 startProgram(chance(0.3));
         }
-        if (m_failure.isEmpty() && fixedObjects(*m_widget) != m_fixedObjects)
-            fail("fixed objects changed by the end");
-        release(true);
-        m_widget.reset();
+        check();
         return m_failure.isEmpty();
     }
 
-    bool coverageComplete() const {
-        return m_stages.all() && m_wins > 0 && m_deaths > 0 && m_pauses > 0 && m_purchases > 0 &&
-               m_runs > 1 && m_starts > 1;
+    bool covered() const {
+        return m_stages.all() && m_wins > 0 && m_deaths > 0 && m_purchases > 0 && m_starts > 1;
     }
 
-    void printSummary(qint64 elapsedMs) const {
-        rusage usage{};
-        getrusage(RUSAGE_SELF, &usage);
-        std::printf("soak: %lld ticks in %.1f s: %d program starts, %d runs, %d wins, %d deaths, "
-                    "%d pauses, %d purchases, %zu of %d stages, bank %d, level %d, peak memory "
-                    "%ld KiB\n",
-                    m_ticks, elapsedMs / 1000.0, m_starts, m_runs, m_wins, m_deaths, m_pauses,
-                    m_purchases, m_stages.count(), kStageCount, m_bank, m_level, usage.ru_maxrss);
+    void printSummary() const {
+        std::printf("soak: %lld ticks: %d program starts, %d runs, %d wins, %d deaths, %d "
+                    "purchases, %zu of %d stages\n",
+                    m_ticks, m_starts, m_runs, m_wins, m_deaths, m_purchases, m_stages.count(),
+                    kStageCount);
     }
 
     QString failure() const { return m_failure; }
 
 private:
-    // Built as main() builds it, in the same working directory, so whatever
-    // the last program saved is read back.
+    // Built anew in the same working directory: what the last program saved is read back.
     void startProgram(bool forgetStory) {
-        release(true);
-        m_widget.reset();
+        for (const auto& [key, chance] : kKeys)
+            m_game.releaseKey(key);
         if (forgetStory)
-            QFile::remove(kMarkerFile);
-        m_widget = std::make_unique<Widget>();
-        m_clock.attach(m_widget.get());
-        m_widget->setWindowState(Qt::WindowNoState);
-        m_widget->setFixedSize(kWindowWidth, kWindowHeight);
-        m_frame = QImage(m_widget->size(), QImage::Format_ARGB32_Premultiplied);
-        QObject::connect(m_widget->monsterSystem(), &MonsterSystem::gameWin, m_widget.get(),
-                         [this] { ++m_winsThisTick; });
-        ++m_starts;
-        m_stages.set(size_t(m_widget->stage()));
-        m_nextAction = m_ticks;
-        m_quitClicked = false;
-        m_quitAtRuns = m_runs + kRunsBeforeQuit;
-        m_fixedObjects = m_fixedObjects < 0 ? fixedObjects(*m_widget) : m_fixedObjects;
-        if (fixedObjects(*m_widget) != m_fixedObjects || m_widget->readEssence() != m_bank ||
-            m_widget->character()->level() != m_level)
-            fail("a restart holds other fixed objects or reads another bank or level");
+            QFile::remove("data_0");
+        if (m_starts++ > 0)
+            m_game.restart();
+        QObject::connect(m_game->monsterSystem(), &MonsterSystem::gameWin, [this] { ++m_wins; });
+        m_stage = m_game.stage();
+        m_fixedObjects = m_fixedObjects < 0 ? fixedObjects(*m_game.widget()) : m_fixedObjects;
+        if (m_game->readEssence() != m_bank || m_game->character()->level() != m_level)
+            fail("a restart reads another bank or level");
     }
 
-    bool tick() {
-        const int stageBefore = m_widget->stage();
-        const int scoreBefore = m_widget->scoreBoard()->score();
-        const int levelBefore = m_widget->character()->level();
-        m_winsThisTick = 0;
-        release(false);
-        act();
-        advanceClock();
-        ++m_ticks;
-        m_wins += m_winsThisTick;
-        const int stage = m_widget->stage();
-        if (stage != stageBefore) {
-            m_stages.set(size_t(stage));
-            m_nextAction = m_ticks + randomInt(kWaitRange[stage][0], kWaitRange[stage][1]);
-            m_pauses += stage == 3 ? 1 : 0;
-            m_deaths += stage == 4 ? 1 : 0;
-            if (stageBefore == 1 && stage == 2) {
-                ++m_runs;
-                m_bossRun = chance(kBossRunShare);
-                m_saucerWeakened = false;
-            }
-            // Slow motion held out of a run is let go soon after.
-            if (stageBefore == 2 && m_held.contains(-Qt::RightButton))
-                m_held[-Qt::RightButton].until = m_ticks + randomInt(0, 20);
+    // One thing a player does on the current screen after looking at it for a
+    // moment; true when it quit the program. The menu mostly starts a run and
+    // quits after a few, a pause mostly continues, the upgrade screen buys when
+    // it can.
+    bool act() {
+        const int stage = m_game.stage();
+        if (stage == Stage::Loading || stage == Stage::Story || stage == Stage::Run) {
+            stage == Stage::Run ? playRun() : m_game.tick();
+            return false;
         }
-        return check(stageBefore, scoreBefore, levelBefore);
-    }
-
-    // The frame the scene tick asks for is painted too, as on screen.
-    void advanceClock() {
-        m_clock.tick();
-        m_widget->render(&m_frame);
-    }
-
-    // ------------------------------------------------------------ input
-
-    void act() {
-        for (const KeyHabit& habit : kKeyHabits) {
-            if (chance(habit.chance))
-                hold(habit.key, randomInt(habit.minTicks, habit.maxTicks));
-        }
-        if (chance(0.002)) // a stray click anywhere
-            click(QPointF(randomInt(-20, kWindowWidth + 20), randomInt(-20, kWindowHeight + 20)));
-        const int stage = m_widget->stage();
-        if (m_ticks < m_nextAction || m_held.contains(-Qt::LeftButton) || stage == 0 || stage == 6)
-            return;
-        if (stage == 2)
-            return playRun();
-        // The menu mostly starts a run and quits at the latest after
-        // kRunsBeforeQuit of them, a pause mostly continues (a boss run is
-        // played out to its win), the upgrade screen buys when it shows the
-        // confirm button; the other screens have one way on.
+        m_game.tick(randomInt(3, 60));
         const int pick = randomInt(1, 100);
-        const GameButton* confirm = m_widget->button(11);
-        int id = stage == 7 ? 1 : 2;
-        if (stage == 1)
-            id = pick > 95 || m_runs >= m_quitAtRuns ? 6 : pick <= 60 ? 1 : pick <= 85 ? 7 : 8;
-        else if (stage == 3)
-            id = m_bossRun || pick <= 80 ? 5 : 10;
-        else if (stage == 8)
-            id = confirm && confirm->isVisible() && pick <= 80 ? 11 : 6;
-        m_quitClicked = clickButton(id) && stage == 1 && id == 6;
-        m_nextAction = m_ticks + randomInt(2, 10);
+        const GameButton* confirm = m_game->button(ButtonId::Confirm);
+        int id = stage == Stage::Tutorial ? ButtonId::Start : ButtonId::Restart;
+        if (stage == Stage::Menu)
+            id = pick > 95 || m_runsSinceStart >= 5 ? ButtonId::Quit
+                 : pick <= 60                       ? ButtonId::Start
+                 : pick <= 85                       ? ButtonId::Upgrade
+                                                    : ButtonId::Teach;
+        else if (stage == Stage::Pause)
+            id = m_bossRun || pick <= 80 ? ButtonId::Continue : ButtonId::Home;
+        else if (stage == Stage::Upgrade)
+            id = confirm && confirm->isVisible() && pick <= 80 ? ButtonId::Confirm : ButtonId::Quit;
+        m_bossRun = id == ButtonId::Start ? chance(0.4) : m_bossRun;
+        m_runsSinceStart = id == ButtonId::Quit ? 0 : m_runsSinceStart + (id == ButtonId::Start);
+        return m_game.clickButton(id) && stage == Stage::Menu && id == ButtonId::Quit;
     }
 
-    // Slow motion (the right button) now and then, and in it shots at the
-    // first obstacle ahead; in a boss run, at the saucer, which is called at
-    // once, cannot hurt the dinosaur and comes weakened, so that a fight
-    // takes seconds.
+    // Keys held and let go at random, slow motion now and then with shots at
+    // the first cactus; in a boss run at the saucer, which is called at once,
+    // cannot hurt the dinosaur and comes weakened, so that a fight takes seconds.
     void playRun() {
-        Widget& w = *m_widget;
+        Widget& w = *m_game.widget();
         MonsterSystem* boss = w.monsterSystem();
+        for (const auto& [key, pressChance] : kKeys) {
+            if (chance(pressChance))
+                m_game.pressKey(key);
+            else if (chance(0.1))
+                m_game.releaseKey(key);
+        }
         if (m_bossRun) {
             w.character()->setInvincible(true);
-            if (boss->state() == 0 && w.scoreBoard()->score() < boss->startScore())
-                w.scoreBoard()->addScore(boss->startScore() - w.scoreBoard()->score());
-            if (boss->monster() && !m_saucerWeakened)
-                boss->monster()->setHealth(randomInt(kWeakSaucerMin, kWeakSaucerMax));
-            m_saucerWeakened = m_saucerWeakened || boss->monster();
+            if (boss->state() == BossState::Waiting)
+                w.scoreBoard()->setScore(std::max(w.scoreBoard()->score(), boss->startScore()));
+            if (boss->monster() && boss->monster()->health() > 80)
+                boss->monster()->setHealth(randomInt(20, 80));
         }
-        if (chance(0.001))
-            clickButton(3);
         const Monster* saucer = boss->monster();
-        const bool fight = m_bossRun && boss->state() == 2 && saucer && !saucer->isEntering();
-        const QList<Obstacle*> obstacles = w.cactusList() + w.birdList();
-        const auto ahead = std::find_if(obstacles.cbegin(), obstacles.cend(), [&w](Obstacle* o) {
-            return o->active && o->pos().x() > w.character()->position().x();
-        });
-        QPointF target = ahead == obstacles.cend() ? randomPoint(kWindowHeight / 2)
-                                                   : (*ahead)->pos() + QPointF(20, 20);
+        const bool fight = m_bossRun && saucer && !saucer->isEntering();
+        QPointF target(randomInt(0, w.width() - 1), 100);
         if (fight)
             target = saucer->pos() + QPointF(saucer->frameWidth(), saucer->frameHeight()) / 2;
-        const bool rightHeld = w.isMouseButtonHeld(Qt::RightButton);
-        if (!rightHeld && w.deadEye()->energy() > 2.0 && chance(fight ? 1.0 : 0.01))
-            hold(-Qt::RightButton, randomInt(fight ? 40 : 10, fight ? 200 : 150), target);
-        else if (rightHeld && w.deadEye()->isActive() && chance(fight ? 0.5 : 0.2))
-            click(target);
-    }
-
-    // Keys are held under their key code, mouse buttons under minus theirs,
-    // each until its tick has come.
-    void hold(int what, int ticks, QPointF pos = {}) {
-        if (!m_held.contains(what)) {
-            send(what, true, pos);
-            m_held.insert(what, {m_ticks + ticks, pos});
-        }
-    }
-
-    // A press now and the release after one tick, as a player clicks.
-    void click(QPointF pos) { hold(-Qt::LeftButton, 1, pos); }
-
-    bool clickButton(int id) {
-        const GameButton* button = m_widget->button(id);
-        if (button)
-            click(button->rect().topLeft() +
-                  QPointF(randomInt(0, std::max(0, int(button->rect().width()) - 1)),
-                          randomInt(0, std::max(0, int(button->rect().height()) - 1))));
-        return button;
-    }
-
-    // Lets go of every key and button whose time is up, or of all of them.
-    void release(bool everything) {
-        for (auto it = m_held.begin(); it != m_held.end();) {
-            if (everything || it->until <= m_ticks) {
-                send(it.key(), false, it->pos);
-                it = m_held.erase(it);
-            } else {
-                ++it;
-            }
-        }
-    }
-
-    void send(int what, bool press, QPointF pos) {
-        const auto button = Qt::MouseButton(-what);
-        QKeyEvent key(press ? QEvent::KeyPress : QEvent::KeyRelease, what, Qt::NoModifier);
-        QMouseEvent mouse(press ? QEvent::MouseButtonPress : QEvent::MouseButtonRelease, pos,
-                          m_widget->mapToGlobal(pos), button, press ? button : Qt::NoButton,
-                          Qt::NoModifier);
-        QCoreApplication::sendEvent(m_widget.get(), what > 0 ? static_cast<QEvent*>(&key) : &mouse);
+        else if (!w.cactusList().isEmpty())
+            target = w.cactusList().first()->pos() + QPointF(20, 20);
+        const bool slowMotion = w.isMouseButtonHeld(Qt::RightButton);
+        if (!slowMotion && w.deadEye()->energy() > 2.0 && chance(fight ? 1.0 : 0.01))
+            m_game.pressMouse(target, Qt::RightButton);
+        else if (slowMotion && chance(fight ? 0.005 : 0.02))
+            m_game.releaseMouse(target, Qt::RightButton);
+        if (chance(0.001))
+            m_game.clickButton(ButtonId::Pause);
+        else if (slowMotion && chance(fight ? 0.5 : 0.2))
+            m_game.click(target);
+        else
+            m_game.tick();
     }
 
     int randomInt(int low, int high) {
         return std::uniform_int_distribution<int>(low, high)(m_random);
     }
     bool chance(double p) { return std::uniform_real_distribution<double>(0.0, 1.0)(m_random) < p; }
-    QPointF randomPoint(int height) {
-        return QPointF(randomInt(0, kWindowWidth - 1), randomInt(0, height - 1));
-    }
 
-    // ------------------------------------------------------------ checks
-
-    bool fail(const QString& what) {
+    void fail(const QString& what) {
         if (m_failure.isEmpty())
             m_failure = QStringLiteral("tick %1: %2").arg(m_ticks).arg(what);
-        return false;
     }
 
-    bool check(int stageBefore, int scoreBefore, int levelBefore) {
-        const Widget& w = *m_widget;
-        const int stage = w.stage();
+    // Run before every tick, on what the previous one left. The bank rises only
+    // when a run ends and falls only when a level is bought, which it always
+    // pays for; the level in play is the saved one. The amounts are the suites'.
+    void check() {
+        const Widget& w = *m_game.widget();
+        const int stage = w.stage(), before = std::exchange(m_stage, stage);
         const BulletSystem& gun = *w.bulletSystem();
         const MonsterSystem& boss = *w.monsterSystem();
-        if (stage < 0 || stage >= kStageCount)
-            return fail("stage out of range");
-        if (w.cactusList().size() > kMaxCacti || w.birdList().size() > kMaxBirds ||
-            gun.bulletCount() < 0 || gun.bulletCount() > gun.capacity())
-            return fail("obstacles or magazine out of range");
+        ++m_ticks;
+        m_stages.set(size_t(stage));
+        m_deaths += stage == Stage::GameOver && before != stage;
+        m_runs += stage == Stage::Run && before == Stage::Menu;
+        if (stage < 0 || stage >= kStageCount || w.cactusList().size() > kMaxCacti ||
+            w.birdList().size() > kMaxBirds || gun.bulletCount() < 0 ||
+            gun.bulletCount() > gun.capacity())
+            return fail("stage, obstacles or magazine out of range");
         if (gun.bullets().size() >= kListBound || boss.heads().size() >= kListBound ||
             boss.balls().size() >= kListBound || w.buttons().size() > kMaxButtons ||
             fixedObjects(w) != m_fixedObjects)
             return fail("objects grow, leak or get lost");
-        // Entering the menu ends the run: no bullet, saucer or projectile is left.
-        if (stage == 1 && stageBefore != 1 &&
+        if (stage == Stage::Menu && before != Stage::Menu &&
             (!gun.bullets().isEmpty() || boss.monster() || !boss.heads().isEmpty() ||
              !boss.balls().isEmpty()))
             return fail("the menu still holds the last run's objects");
-        // The files always hold whole numbers, and the bank and level change
-        // only by what the game banks or charges: never lost, never garbage.
-        int bank = 0, level = 0, marker = 1;
-        if (!readWellFormed(kScoreFile, &bank) || !readWellFormed(kLevelFile, &level) ||
-            (QFile::exists(kMarkerFile) && (!readWellFormed(kMarkerFile, &marker) || marker != 1)))
+        if (!wellFormed("game_score.txt") || !wellFormed("data_1") || !wellFormed("data_0"))
             return fail("a saved file does not hold its number");
-        const bool purchase =
-            stageBefore == 8 && stage == 1 && w.character()->level() != levelBefore;
-        const bool home = stageBefore == 3 && stage == 1;
-        const int banks =
-            m_winsThisTick + (stage == 4 && stageBefore != 4 ? 1 : 0) + (home ? 1 : 0);
-        // The score may still grow in the frozen tick after a death or a win,
-        // so the banked score lies between the two.
-        const int scoreAfter = home ? scoreBefore : w.scoreBoard()->score();
-        int low = clampToInt(m_bank + qint64(banks) * std::min(scoreBefore, scoreAfter));
-        int high = clampToInt(m_bank + qint64(banks) * std::max(scoreBefore, scoreAfter));
-        if (purchase) {
-            ++m_purchases;
-            const qint64 price = std::min<qint64>(qint64(kPricePerLevel) * levelBefore, kMaxPrice);
-            low = high = shownBank(clampToInt(shownBank(m_bank) - price));
-        }
-        if (bank < low || bank > high)
-            return fail(QString::asprintf("the bank went from %d to %d, expected %d to %d", m_bank,
-                                          bank, low, high));
-        if (level != (purchase ? levelBefore + 1 : m_level) || w.character()->level() != level)
-            return fail(QString::asprintf("level %d saved, %d before, %d in play", level, m_level,
-                                          w.character()->level()));
+        const int bank = readFile("game_score.txt").toInt();
+        const bool ended = stage != before && (stage == Stage::GameOver || stage == Stage::Win ||
+                                               before == Stage::Pause);
+        const bool bought = w.character()->level() > m_level;
+        if (bought ? bank >= m_bank : bank < m_bank || (bank > m_bank && !ended))
+            return fail(QStringLiteral("the bank went from %1 to %2").arg(m_bank).arg(bank));
+        m_purchases += bought;
         m_bank = bank;
-        m_level = level;
-        return true;
+        m_level = readFile("data_1").toInt();
+        if (m_level != w.character()->level())
+            fail("the level in play is not the saved one");
     }
 
-    struct Held {
-        qint64 until;
-        QPointF pos;
-    };
-
     std::mt19937 m_random;
-    QTemporaryDir m_directory;
-    std::unique_ptr<Widget> m_widget;
-    QImage m_frame;
+    GameDriver m_game{{{"game_score.txt", "20000"}}, QSize(1280, 720)}; // pays for many levels
     QString m_failure;
-    QMap<int, Held> m_held;
-    GameClock m_clock;
-    qint64 m_ticks = 0, m_nextAction = 0;
-    int m_starts = 0, m_runs = 0, m_wins = 0, m_deaths = 0, m_pauses = 0, m_purchases = 0;
+    qint64 m_ticks = 0;
     std::bitset<kStageCount> m_stages;
-    int m_fixedObjects = -1, m_bank = kStartBank, m_level = 1, m_winsThisTick = 0, m_quitAtRuns = 0;
-    bool m_bossRun = false, m_saucerWeakened = false, m_quitClicked = false;
+    int m_starts = 0, m_runs = 0, m_wins = 0, m_deaths = 0, m_purchases = 0, m_runsSinceStart = 0;
+    int m_stage = Stage::Loading, m_fixedObjects = -1, m_bank = 20000, m_level = 1;
+    bool m_bossRun = false;
 };
 } // namespace
 
@@ -420,20 +243,18 @@ int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     qInstallMessageHandler(quietHandler);
     bool ticksOk = true, seedOk = true;
-    const qint64 ticks = argc > 1 ? QByteArray(argv[1]).toLongLong(&ticksOk) : kDefaultTicks;
-    const quint32 seed = argc > 2 ? QByteArray(argv[2]).toUInt(&seedOk) : kDefaultSeed;
+    const qint64 ticks = argc > 1 ? QByteArray(argv[1]).toLongLong(&ticksOk) : kCoverageFrom;
+    const quint32 seed = argc > 2 ? QByteArray(argv[2]).toUInt(&seedOk) : 1;
     if (!ticksOk || !seedOk || ticks < 1 || argc > 3) {
         std::fprintf(stderr, "usage: brimtalon_soak TICKS [SEED]\n");
         return 2;
     }
-    QElapsedTimer clock;
-    clock.start();
     Soak soak(seed);
     const bool ok = soak.run(ticks);
-    soak.printSummary(clock.elapsed());
-    if (!ok || (ticks >= kCoverageFrom && !soak.coverageComplete())) {
+    soak.printSummary();
+    if (!ok || (ticks >= kCoverageFrom && !soak.covered())) {
         std::fprintf(stderr, "soak FAILED (seed %u): %s\n", seed,
-                     ok ? "not every stage, win, death, pause, purchase and restart happened"
+                     ok ? "not every stage, win, death, purchase and restart happened"
                         : qPrintable(soak.failure()));
         return 1;
     }
