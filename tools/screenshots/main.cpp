@@ -5,6 +5,7 @@
 #include "gamecharacter.h"
 #include "gamedriver.h"
 #include "gameids.h"
+#include "language.h"
 #include "monster.h"
 #include "monstersystem.h"
 #include "obstacle.h"
@@ -21,7 +22,6 @@ namespace {
 constexpr QSize kDefaultSize(1920, 1080);
 constexpr int kScoreBelowBoss = 17;
 // The game's own texts; translations come with the translator the game installs.
-const QStringList kLanguages = {QStringLiteral("zh")};
 const SavedFiles kFirstStartWithBank = {{QStringLiteral("game_score.txt"), "260"}};
 
 class Director {
@@ -197,7 +197,7 @@ int main(int argc, char* argv[]) {
                                         QStringLiteral("WxH"), QStringLiteral("1920x1080"));
     const QCommandLineOption languageOption(QStringLiteral("language"),
                                             QStringLiteral("Language of the texts."),
-                                            QStringLiteral("code"), kLanguages.first());
+                                            QStringLiteral("code"), QString(Language::Chinese));
     parser.addOptions({sizeOption, languageOption});
     parser.addPositionalArgument(QStringLiteral("folder"), QStringLiteral("Output folder."));
     parser.process(application);
@@ -210,9 +210,9 @@ int main(int argc, char* argv[]) {
             << '\n';
         return 2;
     }
-    if (!kLanguages.contains(language)) {
-        err << "no texts in language '" << language << "'; available: " << kLanguages.join(", ")
-            << '\n';
+    if (!Language::isKnown(language) || !Language::install(language)) {
+        err << "no texts in language '" << language << "'; available: " << Language::Chinese << ", "
+            << Language::English << '\n';
         return 2;
     }
     const QStringList folders = parser.positionalArguments();
