@@ -1,25 +1,17 @@
 #include "animation.h"
-#include "attachment.h"
 #include "crashbox.h"
-#include "deadeye.h"
-#include "environmentsystem.h"
-#include "gamecharacter.h"
-#include "gameids.h"
 #include "progressbar.h"
-#include "skill.h"
 #include "testsupport.h"
 
-#include <QPointer>
 #include <QtTest>
 #include <algorithm>
 #include <tuple>
 
 namespace {
 constexpr double kGround = 500.0;
-constexpr double kHomeX = 0.3 * 1920;
 
-// A dinosaur on a 1920-pixel-wide screen with its DeadEye and its dash; the
-// level file stays in a scratch directory, the DeadEye clock is stopped.
+// A dinosaur on a 1920-pixel-wide screen with its DeadEye (clock stopped) and its
+// dash; the level file stays in a scratch directory.
 struct Rig {
     ScopedWorkingDirectory dir;
     EnvironmentSystem environment{QRect(0, 0, 1920, 1080), 8.0};
@@ -61,19 +53,16 @@ private slots:
         c.setInvincible(true);
         rig.landAt(300.0);
         QVERIFY(c.isInvincible());
-
         c.setPosture(Posture::Low);
         c.setVx(6.0);
         c.setGravity(0.5);
         c.setCanMoveSideways(false);
         c.die();
-        c.reset();
+        c.reset(); // keeps where it stands
         QVERIFY(c.isInvincible() && !c.hasLanded() && !c.keepInvincible && c.canMoveSideways());
-        QVERIFY(c.vx() == 0.0 && c.gravity() == 1.6 && c.health() == 1.0);
-        QCOMPARE(c.posture(), Posture::Upright);
-        QVERIFY(c.groundY() == kGround && !c.isAirborne()); // where it stands is kept
-        // While the dash keeps the invincibility, the first landing does not end it.
-        c.keepInvincible = true;
+        QVERIFY(c.vx() == 0.0 && c.gravity() == 1.6 && c.health() == 1.0 && !c.isAirborne());
+        QVERIFY(c.groundY() == kGround && c.posture() == Posture::Upright);
+        c.keepInvincible = true; // the dash's: the first landing leaves it on
         rig.landAt(300.0);
         QVERIFY(c.hasLanded() && c.isInvincible());
     }
@@ -96,6 +85,7 @@ private slots:
         QCOMPARE(heights.at(17), 266.4);
     }
 
+    // Ducking moves the top down by 94 - 59 = 35 px; anything else keeps the posture.
     void posturesKeepTheFeetAndBuildTheirBoxes() {
         Rig rig;
         GameCharacter& c = rig.dino;
@@ -105,7 +95,6 @@ private slots:
                  QList<QRectF>({QRectF(143.5, 200, 43.5, 31), QRectF(100, 231, 65.25, 31),
                                 QRectF(121.75, 262, 43.5, 32)}));
         QCOMPARE(c.center(), QPointF(143.0, 247.0));
-        // Ducking moves the top down by 94 - 59 = 35 px.
         c.setPosture(Posture::Low);
         QVERIFY(c.position() == QPointF(100.0, 235.0) && c.frame().size() == QSize(118, 59));
         QCOMPARE(c.crashBox()->rects(),
@@ -113,13 +102,11 @@ private slots:
                                 QRectF(129.5, 274, 19.5, 20)}));
         QCOMPARE(c.center(), QPointF(159.0, 264.0));
         c.setPosture(Posture::Upright);
-        QCOMPARE(c.position(), QPointF(100.0, 200.0));
-        // Anything else keeps the posture and its sprite.
         Animation* before = c.animation();
         c.setPosture(5);
-        QVERIFY(c.posture() == Posture::Upright && c.animation() == before);
+        QVERIFY(c.position() == QPointF(100.0, 200.0) && c.animation() == before);
         c.updateCrashBox(7);
-        QVERIFY(c.crashBox()->rects().isEmpty());
+        QVERIFY(c.crashBox()->rects().isEmpty() && c.posture() == Posture::Upright);
     }
 
     // Nothing moves before the first landing or with sideways movement off; first
@@ -161,6 +148,9 @@ private slots:
         }
     }
 
+    // Under DeadEye the stored gravity shrinks by f² on every airborne tick and fast
+    // fall holds it at 3.5; the distance moved is scaled by f² either way. Gravity is
+    // back to 1.6 on the first tick after the skill; fast fall clears a tick after landing.
     void gravityUnderDeadEyeAndFastFall() {
         Rig rig;
         GameCharacter& c = rig.dino;
@@ -168,8 +158,6 @@ private slots:
         c.setPosition(QPointF(100.0, 300.0));
         c.setVy(-10.0);
         rig.deadEye.activate(0.1);
-        // The stored gravity shrinks by f² on every airborne tick and fast fall holds it
-        // at 3.5; the distance moved is scaled by f² either way.
         for (const auto& [fastFall, gravity, vy] : {std::tuple{false, 0.016, -9.984},
                                                     {false, 0.00016, -9.98384},
                                                     {true, 3.5, -6.48384}}) {
@@ -179,8 +167,6 @@ private slots:
             QVERIFY(qFuzzyCompare(c.gravity(), gravity) && qFuzzyCompare(c.vy(), vy));
             QCOMPARE(c.position().y(), y + 0.01 * vy);
         }
-        // Back to 1.6 on the first tick after the skill ends; fast fall clears on
-        // the tick after the landing.
         c.setFastFall(false);
         rig.deadEye.deactivate();
         c.fall();
@@ -193,12 +179,12 @@ private slots:
         QVERIFY(!c.isFastFall() && c.gravity() == 1.6);
     }
 
+    // A held key calls start on every tick; only the first one counts.
     void dashClocksEndOn151And1501() {
         Rig rig;
         Rush& rush = rig.rush;
         GameCharacter& c = rig.dino;
         QCOMPARE(rush.bar()->type, BarType::Skill);
-        // A held key calls start on every tick; only the first one counts.
         for (int call = 1; call <= 150; ++call) {
             rush.start();
             rush.update();
@@ -207,11 +193,10 @@ private slots:
         QCOMPARE(rush.cooldownLeft(), 135.0);
         QVERIFY(rig.environment.speed() == 16.0 && c.posture() == Posture::Low);
         QVERIFY(c.isInvincible() && c.keepInvincible && c.autoMove);
-
         c.autoMove = false;
         rush.update(); // the 151st
         QVERIFY(!rush.isActive() && rush.elapsed() == 0.0 && rig.environment.speed() == 8.0);
-        QVERIFY(!c.isInvincible() && !c.keepInvincible && c.autoMove && c.targetX == kHomeX);
+        QVERIFY(!c.isInvincible() && !c.keepInvincible && c.autoMove && c.targetX == 0.3 * 1920);
         QCOMPARE(c.posture(), Posture::Upright);
         for (int call = 152; call <= 1500; ++call) {
             rush.start();
@@ -230,53 +215,43 @@ private slots:
         QCOMPARE(rush.bar()->progress(), 1.0);
     }
 
-    // Begun under DeadEye: the slowed speed doubles, and stop halves it back at once.
-    void dashStopAndTarget() {
+    // The dash aims at the middle less half the width of the posture it starts from;
+    // its end steers back to 30 % of the width.
+    void dashTargets() {
         for (const auto& [posture, width, targetX] :
              {std::tuple{Posture::Upright, 1920, 960.0 - 43.5},
               {Posture::Low, 1920, 960.0 - 59.0},
               {Posture::Upright, 1367, 683.0 - 43.5}}) {
             Rig rig;
             rig.environment.setScreenRect(QRect(0, 0, width, 800));
-            rig.environment.setSpeed(0.8);
             rig.dino.setPosture(posture);
             rig.rush.start();
-            QVERIFY(rig.dino.targetX == targetX && rig.environment.speed() == 1.6);
-            rig.rush.update();
-            rig.rush.update();
+            QCOMPARE(rig.dino.targetX, targetX);
             rig.rush.stop();
-            QVERIFY(!rig.rush.isActive() && !rig.dino.isInvincible() && rig.rush.elapsed() == 0.0);
-            QVERIFY(rig.environment.speed() == 0.8 && rig.dino.targetX == 0.3 * width);
-            QCOMPARE(rig.dino.posture(), Posture::Upright);
-            // The cooldown keeps running from the start of the dash.
-            QCOMPARE(rig.rush.cooldownLeft(), 149.8);
-            rig.rush.start();
-            QVERIFY(!rig.rush.isActive());
+            QCOMPARE(rig.dino.targetX, 0.3 * width);
         }
     }
 
-    void deadEyeEnergy() {
+    // A fresh skill waits 30 idle steps of 200 ms before recharging, later only 10;
+    // running dry stops it and already counts as the first idle step.
+    void deadEyeEnergyAndReset() {
         Rig rig;
         DeadEye& d = rig.deadEye;
         QCOMPARE(d.timer()->interval(), 200);
-        // A fresh skill waits 30 idle steps before recharging, later only 10.
         d.setEnergy(45.5);
-        rig.steps(30);
-        QCOMPARE(d.energy(), 45.5);
-        rig.steps(2);
-        QCOMPARE(d.energy(), 49.5);
-        rig.steps(2);
-        QCOMPARE(d.energy(), 50.0);
+        for (const auto& [count, energy] : {std::pair{30, 45.5}, {2, 49.5}, {2, 50.0}}) {
+            rig.steps(count);
+            QCOMPARE(d.energy(), energy);
+        }
         d.activate(0.1);
         rig.steps(5);
         QCOMPARE(d.energy(), 45.0);
         d.deactivate();
         d.recovery = 0.35;
-        rig.steps(10);
-        QCOMPARE(d.energy(), 45.0);
-        rig.steps(2);
-        QCOMPARE(d.energy(), 45.7);
-        // Running dry stops the skill and already counts as the first idle step.
+        for (const auto& [count, energy] : {std::pair{10, 45.0}, {2, 45.7}}) {
+            rig.steps(count);
+            QCOMPARE(d.energy(), energy);
+        }
         d.setEnergy(1.5);
         d.activate(0.1);
         rig.steps(1);
@@ -284,43 +259,28 @@ private slots:
         rig.steps(1);
         QVERIFY(!d.isActive() && d.timeFactor() == 1.0 && d.energy() == 0.0);
         QCOMPARE(d.rechargeDelay(), 9);
-    }
 
-    void deadEyeSwitchingAndReset() {
-        Rig rig;
-        DeadEye& d = rig.deadEye;
         QSignalSpy changes(&d, &DeadEye::state_changed);
-        d.setEnergy(1.0); // the window's "at least 1.0" passes, activate needs more
-        d.activate(0.1);
-        QVERIFY(!d.isActive() && d.timeFactor() == 1.0);
-        d.setEnergy(1.0001);
-        d.activate(0.1);
-        QCOMPARE(d.timeFactor(), 0.1);
-        d.activate(2.0);
-        QVERIFY(d.isActive() && d.timeFactor() == 1.0);
-        d.deactivate();
-        d.deactivate();
-        QVERIFY(!d.isActive() && d.timeFactor() == 1.0);
-        QCOMPARE(changes.count(), 5); // every call emits, whatever the state
-
         d.maxEnergy = 20.0;
+        d.setEnergy(5.0);
         d.activate(0.1);
         d.veilColor.setAlpha(50);
         QPointer<ProgressBar> oldBar = d.bar();
         d.reset();
-        QVERIFY(changes.count() == 7 && d.energy() == 20.0 && d.rechargeDelay() == 10);
-        QVERIFY(!d.isActive() && d.timeFactor() == 1.0);
-        QCOMPARE(d.veilColor, QColor(255, 205, 0, 0));
+        QVERIFY(changes.count() == 2 && d.energy() == 20.0 && d.rechargeDelay() == 10);
+        QVERIFY(!d.isActive() && d.timeFactor() == 1.0 && d.veilColor == QColor(255, 205, 0, 0));
         QVERIFY(oldBar.isNull() && d.bar()->parent() == &d && d.bar()->progress() == 1.0);
         QVERIFY(d.bar()->type == BarType::DeadEye && d.bar()->fillColor() == QColor(80, 80, 80));
         QCOMPARE(d.bar()->borderColor(), QColor(80, 80, 80));
     }
 
-    // Every DeadEye signal rebuilds the look from frame 0; the first play() does not
-    // advance, so frame 3 shows once before the two-tick cycle.
-    void gunPlaceAndLook() {
+    // The first play() does not advance, so frame 3 shows once before the two-tick
+    // cycle. DeadEye needs more than 1.0 energy and never speeds time up; each of its
+    // calls emits, and every signal rebuilds the look (plain 1, coloured 2) from frame 0.
+    void gunFramesAndDeadEyeLook() {
         Rig rig;
-        Gun gun(&rig.deadEye, nullptr, &rig.dino);
+        DeadEye& d = rig.deadEye;
+        Gun gun(&d, nullptr, &rig.dino);
         rig.dino.setPosition(QPointF(100.0, 200.0));
         QVERIFY(gun.position() == QPointF(60.0, 170.0) && gun.center() == QPointF(81.0, 191.0));
         const QPixmap plain(":/images/gun_nocolor.png");
@@ -328,21 +288,28 @@ private slots:
             QCOMPARE(gun.frame().toImage(), plain.copy(index * 43, 0, 43, 43).toImage());
             gun.setFrame(gun.animation()->play());
         }
+        QSignalSpy changes(&d, &DeadEye::state_changed);
         QPointer<Animation> previous = gun.animation();
-        for (const auto& [energy, activate, look] : {std::tuple{50.0, true, 2},
-                                                     {50.0, true, 2},
-                                                     {50.0, false, 1},
-                                                     {1.0, true, 1},
-                                                     {1.5, true, 2}}) {
-            rig.deadEye.setEnergy(energy);
-            activate ? rig.deadEye.activate(0.1) : rig.deadEye.deactivate();
+        for (const auto& [energy, factor, timeFactor, look] : {std::tuple{1.0, 0.1, 1.0, 1},
+                                                               {1.0001, 0.1, 0.1, 2},
+                                                               {50.0, 2.0, 1.0, 2},
+                                                               {50.0, 0.0, 1.0, 1},
+                                                               {50.0, 0.0, 1.0, 1}}) {
+            d.setEnergy(energy);
+            factor > 0.0 ? d.activate(factor) : d.deactivate();
+            QVERIFY(d.isActive() == (look == 2) && d.timeFactor() == timeFactor);
             QVERIFY(previous.isNull() && gun.animationType() == look);
             previous = gun.animation();
             QCOMPARE(gun.animation()->currentFrame, 3);
+            const QPixmap sheet = look == 2 ? QPixmap(":/images/gun_color.png") : plain;
+            QCOMPARE(gun.frame().toImage(), sheet.copy(0, 0, 43, 43).toImage());
         }
+        QCOMPARE(changes.count(), 5);
+        d.setEnergy(1.5);
+        d.activate(0.1);
+        previous = gun.animation();
         rig.steps(2); // runs dry
         QVERIFY(previous.isNull() && gun.animationType() == 1);
-        QCOMPARE(gun.frame().toImage(), plain.copy(0, 0, 43, 43).toImage());
     }
 };
 
