@@ -67,24 +67,6 @@ private slots:
         QVERIFY(c.hasLanded() && c.isInvincible());
     }
 
-    void jumpFromGround() {
-        Rig rig;
-        GameCharacter& c = rig.dino;
-        rig.landAt(200.0);
-        QSignalSpy landings(&c, &GameCharacter::hitGround);
-        c.setVy(-30.0);
-        c.setAirborne(true);
-        QList<double> heights; // above the ground, after each tick
-        while (c.isAirborne() && heights.size() < 100) {
-            c.fall();
-            heights << kGround - c.position().y();
-        }
-        QVERIFY(heights.size() == 37 && heights.last() == 0.0 && landings.count() == 1);
-        QCOMPARE(heights.first(), 28.4);
-        QCOMPARE(std::max_element(heights.begin(), heights.end()) - heights.begin(), 17);
-        QCOMPARE(heights.at(17), 266.4);
-    }
-
     // Ducking moves the top down by 94 - 59 = 35 px; anything else keeps the posture.
     void posturesKeepTheFeetAndBuildTheirBoxes() {
         Rig rig;
@@ -112,15 +94,13 @@ private slots:
     // Nothing moves before the first landing or with sideways movement off; first
     // the margins pull back, 40 px on the left and (W - 1) - w = 1832 on the right.
     void sidewaysStep() {
-        for (const auto& [landed, sideways, slow, startX, vx, expectedX] :
-             {std::tuple{true, true, false, 30.0, 0.0, 30.0},
-              {true, true, false, 30.0, 6.0, 46.0},
-              {true, true, false, 40.0, -6.0, 34.0},
-              {true, true, false, 1850.0, 6.0, 1838.0},
-              {true, true, false, 1833.0, 6.0, 1839.0},
-              {true, true, true, 500.0, 6.0, 500.06},
-              {false, true, false, 500.0, 6.0, 500.0},
-              {true, false, false, 500.0, 6.0, 500.0}}) {
+        const std::tuple<bool, bool, bool, double, double, double> cases[] = {
+            // landed, sideways, slow, start x, vx, expected x
+            {true, true, false, 30.0, 0.0, 30.0},     {true, true, false, 30.0, 6.0, 46.0},
+            {true, true, false, 40.0, -6.0, 34.0},    {true, true, false, 1850.0, 6.0, 1838.0},
+            {true, true, false, 1833.0, 6.0, 1839.0}, {true, true, true, 500.0, 6.0, 500.06},
+            {false, true, false, 500.0, 6.0, 500.0},  {true, false, false, 500.0, 6.0, 500.0}};
+        for (const auto& [landed, sideways, slow, startX, vx, expectedX] : cases) {
             Rig rig;
             landed ? rig.landAt(startX) : rig.dino.setPosition(QPointF(startX, kGround));
             rig.dino.setCanMoveSideways(sideways);
@@ -136,10 +116,9 @@ private slots:
         Rig rig;
         GameCharacter& c = rig.dino;
         c.targetX = 500.0;
-        for (const auto& [fromX, speed, toX] : {std::tuple{400.0, 8.0, 408.0},
-                                                {600.0, 16.0, 584.0},
-                                                {492.0, 8.0, 500.0},
-                                                {505.5, 16.0, 500.0}}) {
+        const std::tuple<double, double, double> cases[] = {
+            {400.0, 8.0, 408.0}, {600.0, 16.0, 584.0}, {492.0, 8.0, 500.0}, {505.5, 16.0, 500.0}};
+        for (const auto& [fromX, speed, toX] : cases) {
             c.setPosition(QPointF(fromX, 100.0));
             c.autoMove = true;
             c.move_to(speed);
@@ -151,16 +130,30 @@ private slots:
     // Under DeadEye the stored gravity shrinks by f² on every airborne tick and fast
     // fall holds it at 3.5; the distance moved is scaled by f² either way. Gravity is
     // back to 1.6 on the first tick after the skill; fast fall clears a tick after landing.
-    void gravityUnderDeadEyeAndFastFall() {
+    void jumpAndGravity() {
         Rig rig;
         GameCharacter& c = rig.dino;
-        c.setGroundY(kGround);
+        rig.landAt(200.0);
+        QSignalSpy landings(&c, &GameCharacter::hitGround);
+        c.setVy(-30.0);
+        c.setAirborne(true);
+        QList<double> heights; // above the ground, after each tick
+        while (c.isAirborne() && heights.size() < 100) {
+            c.fall();
+            heights << kGround - c.position().y();
+        }
+        QVERIFY(heights.size() == 37 && heights.last() == 0.0 && landings.count() == 1);
+        QCOMPARE(heights.first(), 28.4);
+        QCOMPARE(std::max_element(heights.begin(), heights.end()) - heights.begin(), 17);
+        QCOMPARE(heights.at(17), 266.4);
+
         c.setPosition(QPointF(100.0, 300.0));
+        c.setAirborne(true);
         c.setVy(-10.0);
         rig.deadEye.activate(0.1);
-        for (const auto& [fastFall, gravity, vy] : {std::tuple{false, 0.016, -9.984},
-                                                    {false, 0.00016, -9.98384},
-                                                    {true, 3.5, -6.48384}}) {
+        const std::tuple<bool, double, double> ticks[] = {
+            {false, 0.016, -9.984}, {false, 0.00016, -9.98384}, {true, 3.5, -6.48384}};
+        for (const auto& [fastFall, gravity, vy] : ticks) {
             const double y = c.position().y();
             c.setFastFall(fastFall);
             c.fall();
@@ -179,32 +172,43 @@ private slots:
         QVERIFY(!c.isFastFall() && c.gravity() == 1.6);
     }
 
-    // A held key calls start on every tick; only the first one counts.
+    // The dash doubles the speed, ducks and aims at the middle less half the width of
+    // the posture it starts from; stopped, it halves the speed and steers back home.
+    void dashStartAndStop() {
+        const std::tuple<int, int, double> cases[] = {{Posture::Upright, 1920, 960.0 - 43.5},
+                                                      {Posture::Low, 1920, 960.0 - 59.0},
+                                                      {Posture::Upright, 1367, 683.0 - 43.5}};
+        for (const auto& [posture, width, targetX] : cases) {
+            Rig rig;
+            GameCharacter& c = rig.dino;
+            rig.environment.setScreenRect(QRect(0, 0, width, 800));
+            c.setPosture(posture);
+            rig.rush.start();
+            QVERIFY(c.targetX == targetX && c.autoMove && c.posture() == Posture::Low);
+            QVERIFY(c.isInvincible() && c.keepInvincible && rig.environment.speed() == 16.0);
+            c.autoMove = false;
+            rig.rush.stop();
+            QVERIFY(c.targetX == 0.3 * width && c.autoMove && c.posture() == Posture::Upright);
+            QVERIFY(!c.isInvincible() && !c.keepInvincible && rig.environment.speed() == 8.0);
+        }
+    }
+
+    // A held key calls start on every tick; only the first one counts. The dash ends
+    // on the 151st tick, the cooldown on the 1501st.
     void dashClocksEndOn151And1501() {
         Rig rig;
         Rush& rush = rig.rush;
-        GameCharacter& c = rig.dino;
         QCOMPARE(rush.bar()->type, BarType::Skill);
-        for (int call = 1; call <= 150; ++call) {
+        for (int call = 1; call <= 1500; ++call) {
             rush.start();
             rush.update();
-        }
-        QVERIFY(rush.isActive() && !rush.isReady());
-        QCOMPARE(rush.cooldownLeft(), 135.0);
-        QVERIFY(rig.environment.speed() == 16.0 && c.posture() == Posture::Low);
-        QVERIFY(c.isInvincible() && c.keepInvincible && c.autoMove);
-        c.autoMove = false;
-        rush.update(); // the 151st
-        QVERIFY(!rush.isActive() && rush.elapsed() == 0.0 && rig.environment.speed() == 8.0);
-        QVERIFY(!c.isInvincible() && !c.keepInvincible && c.autoMove && c.targetX == 0.3 * 1920);
-        QCOMPARE(c.posture(), Posture::Upright);
-        for (int call = 152; call <= 1500; ++call) {
-            rush.start();
-            rush.update();
+            QVERIFY(rush.isActive() == (call <= 150) && !rush.isReady());
+            if (call == 150)
+                QCOMPARE(rush.cooldownLeft(), 135.0);
             if (call == 750)
                 QCOMPARE(rush.bar()->progress(), 0.5);
         }
-        QVERIFY(!rush.isReady() && !rush.isActive());
+        QVERIFY(rig.dino.targetX == 0.3 * 1920 && rush.elapsed() == 0.0);
         rush.update();
         QVERIFY(rush.isReady() && rush.cooldownLeft() == 0.0);
         rush.start(); // the key still held starts the next dash
@@ -215,40 +219,21 @@ private slots:
         QCOMPARE(rush.bar()->progress(), 1.0);
     }
 
-    // The dash aims at the middle less half the width of the posture it starts from;
-    // its end steers back to 30 % of the width.
-    void dashTargets() {
-        for (const auto& [posture, width, targetX] :
-             {std::tuple{Posture::Upright, 1920, 960.0 - 43.5},
-              {Posture::Low, 1920, 960.0 - 59.0},
-              {Posture::Upright, 1367, 683.0 - 43.5}}) {
-            Rig rig;
-            rig.environment.setScreenRect(QRect(0, 0, width, 800));
-            rig.dino.setPosture(posture);
-            rig.rush.start();
-            QCOMPARE(rig.dino.targetX, targetX);
-            rig.rush.stop();
-            QCOMPARE(rig.dino.targetX, 0.3 * width);
-        }
-    }
-
     // A fresh skill waits 30 idle steps of 200 ms before recharging, later only 10;
     // running dry stops it and already counts as the first idle step.
     void deadEyeEnergyAndReset() {
         Rig rig;
         DeadEye& d = rig.deadEye;
         QCOMPARE(d.timer()->interval(), 200);
-        d.setEnergy(45.5);
-        for (const auto& [count, energy] : {std::pair{30, 45.5}, {2, 49.5}, {2, 50.0}}) {
-            rig.steps(count);
-            QCOMPARE(d.energy(), energy);
-        }
-        d.activate(0.1);
-        rig.steps(5);
-        QCOMPARE(d.energy(), 45.0);
-        d.deactivate();
         d.recovery = 0.35;
-        for (const auto& [count, energy] : {std::pair{10, 45.0}, {2, 45.7}}) {
+        d.setEnergy(49.5);
+        const std::tuple<bool, int, double> phases[] = {{false, 30, 49.5},
+                                                        {false, 2, 50.0},
+                                                        {true, 5, 45.0},
+                                                        {false, 10, 45.0},
+                                                        {false, 2, 45.7}};
+        for (const auto& [active, count, energy] : phases) {
+            active ? d.activate(0.1) : d.deactivate();
             rig.steps(count);
             QCOMPARE(d.energy(), energy);
         }
@@ -290,11 +275,11 @@ private slots:
         }
         QSignalSpy changes(&d, &DeadEye::state_changed);
         QPointer<Animation> previous = gun.animation();
-        for (const auto& [energy, factor, timeFactor, look] : {std::tuple{1.0, 0.1, 1.0, 1},
-                                                               {1.0001, 0.1, 0.1, 2},
-                                                               {50.0, 2.0, 1.0, 2},
-                                                               {50.0, 0.0, 1.0, 1},
-                                                               {50.0, 0.0, 1.0, 1}}) {
+        const std::tuple<double, double, double, int> calls[] = {
+            // energy, factor (0: deactivate), time factor, look
+            {1.0, 0.1, 1.0, 1},  {1.0001, 0.1, 0.1, 2}, {50.0, 2.0, 1.0, 2},
+            {50.0, 0.0, 1.0, 1}, {50.0, 0.0, 1.0, 1},   {0.5, 0.1, 1.0, 1}};
+        for (const auto& [energy, factor, timeFactor, look] : calls) {
             d.setEnergy(energy);
             factor > 0.0 ? d.activate(factor) : d.deactivate();
             QVERIFY(d.isActive() == (look == 2) && d.timeFactor() == timeFactor);
@@ -304,7 +289,7 @@ private slots:
             const QPixmap sheet = look == 2 ? QPixmap(":/images/gun_color.png") : plain;
             QCOMPARE(gun.frame().toImage(), sheet.copy(0, 0, 43, 43).toImage());
         }
-        QCOMPARE(changes.count(), 5);
+        QCOMPARE(changes.count(), 6);
         d.setEnergy(1.5);
         d.activate(0.1);
         previous = gun.animation();

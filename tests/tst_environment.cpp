@@ -1,10 +1,8 @@
 #include "environmentobject.h"
-#include "environmentsystem.h"
 #include "ground.h"
-#include "paintrecorder.h"
+#include "testsupport.h"
 
 #include <QPainter>
-#include <QPointer>
 #include <QtTest>
 #include <cmath>
 #include <memory>
@@ -83,9 +81,6 @@ void checkState(EnvironmentSystem& environment, double y, int& bumps) {
     const double moved = 25 * environment.speed();
     QCOMPARE(now.first()->line(), line.translated(-moved, 0.0));
     QCOMPARE(environment.clouds().first()->pos(), cloud - QPointF(moved, 0.0));
-    // A cloud is out once its right edge is left of 0.
-    for (const EnvironmentObject* c : environment.clouds())
-        QCOMPARE(c->isOutOfScreen(), c->pos().x() + 191 < 0);
 }
 } // namespace
 
@@ -133,11 +128,7 @@ private slots:
 
     void painting() {
         EnvironmentSystem environment(kScreen, 8.0);
-        for (int state = 0; state < 10; ++state) {
-            environment.updateState(400.0);
-            for (int tick = 0; tick < 25; ++tick)
-                environment.updateMovement();
-        }
+        environment.updateState(400.0);
         RecordingPaintDevice device(kScreen.size());
         QPainter painter(&device);
         // Segments with the caller's pen, then the clouds.
@@ -158,8 +149,8 @@ private slots:
             const int alpha = qMin(2 * paint, 255);
             QCOMPARE(environment.endColor(), QColor(240, 240, 240, alpha));
             const PaintCall veil = device.callsOf(PaintCall::Rect).value(0);
-            QVERIFY(veil.rect == QRectF(kScreen) && veil.pen.style() == Qt::NoPen);
-            QCOMPARE(veil.brush.color(), environment.endColor());
+            QVERIFY(veil.rect == QRectF(kScreen) && veil.pen.style() == Qt::NoPen &&
+                    veil.brush.color() == environment.endColor());
             const PaintCall image = device.callsOf(PaintCall::Pixmap).value(0);
             QCOMPARE(image.rect.topLeft(), QPointF(600 - 309 / 2, 400 - 304 / 2));
             const QSize target(int(309 * (alpha / 255.0)), int(304 * (alpha / 255.0)));
