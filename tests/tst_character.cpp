@@ -102,8 +102,7 @@ private slots:
             Rig rig;
             landed ? rig.landAt(startX) : rig.dino.setPosition(QPointF(startX, kGround));
             rig.dino.setCanMoveSideways(sideways);
-            if (slow)
-                rig.deadEye.activate(0.1);
+            rig.deadEye.activate(slow ? 0.1 : 1.0); // 1.0: on, at normal speed
             rig.dino.setVx(vx);
             rig.dino.horizontal_shift();
             QCOMPARE(rig.dino.position().x(), expectedX);
@@ -202,7 +201,6 @@ private slots:
             if (call == 750)
                 QCOMPARE(rush.bar()->progress(), 0.5);
         }
-        QVERIFY(rig.dino.targetX == 0.3 * 1920 && rush.elapsed() == 0.0);
         rush.update();
         QVERIFY(rush.isReady() && rush.cooldownLeft() == 0.0);
         rush.start(); // the key still held starts the next dash
@@ -233,7 +231,6 @@ private slots:
 
         QSignalSpy changes(&d, &DeadEye::state_changed);
         d.maxEnergy = 20.0;
-        d.setEnergy(5.0);
         d.activate(0.1);
         d.veilColor.setAlpha(50);
         QPointer<ProgressBar> oldBar = d.bar();

@@ -105,7 +105,7 @@ private slots:
     }
 
     // Due once the newest is no farther right than 80 %; out once its right edge is left of 0.
-    void cloudEdges() {
+    void cloudEdgesAndPainting() {
         EnvironmentSystem environment(kScreen, 8.0);
         environment.updateState(400.0);
         for (const auto& [x, born] : {std::pair{960.5, 0}, {960.0, 1}}) {
@@ -120,11 +120,7 @@ private slots:
         QVERIFY(!cloud->isOutOfScreen());
         environment.updateMovement();
         QVERIFY(cloud->isOutOfScreen());
-    }
 
-    void painting() {
-        EnvironmentSystem environment(kScreen, 8.0);
-        environment.updateState(400.0);
         RecordingPaintDevice device(kScreen.size());
         QPainter painter(&device);
         // Segments with the caller's pen, then the clouds.
