@@ -83,9 +83,9 @@ private slots:
                 added->display(painter);
                 alphas.append(added->color().alpha());
                 const PaintCall last = device.calls().value(device.calls().size() - 1);
-                QVERIFY(text.isEmpty() ||
-                        (device.calls().size() > drawn && last.pen.color() == added->color() &&
-                         last.font == QFont(QStringLiteral("黑体"), 25)));
+                QVERIFY(text.isEmpty() || (device.calls().size() > drawn &&
+                                           last.pen.color() == QColor(40, 40, 40, alphas.last()) &&
+                                           last.font == QFont(QStringLiteral("黑体"), 25)));
             }
             QVERIFY(spy.count() == 1 && added->isEnded());
             // 51 steps in, holdTime opaque steps, 50 steps out, and the end step at 5.
