@@ -1,10 +1,8 @@
 #pragma once
 
+#include <QImage>
 #include <QPaintEngine>
 #include <QPainter>
-
-#include <algorithm>
-#include <iterator>
 
 // A paint device that draws nothing and records every primitive with the pen,
 // brush and font in force, so tests can check exact geometry and colours
@@ -33,12 +31,9 @@ public:
     Type type() const override { return QPaintEngine::User; }
 
     void updateState(const QPaintEngineState& state) override {
-        if (state.state() & QPaintEngine::DirtyPen)
-            m_pen = state.pen();
-        if (state.state() & QPaintEngine::DirtyBrush)
-            m_brush = state.brush();
-        if (state.state() & QPaintEngine::DirtyFont)
-            m_font = state.font();
+        m_pen = state.state() & DirtyPen ? state.pen() : m_pen;
+        m_brush = state.state() & DirtyBrush ? state.brush() : m_brush;
+        m_font = state.state() & DirtyFont ? state.font() : m_font;
     }
     void drawRects(const QRectF* rects, int count) override {
         for (int i = 0; i < count; ++i)
@@ -70,43 +65,24 @@ private:
     QFont m_font;
 };
 
-class RecordingPaintDevice : public QPaintDevice {
+// An image only for its metrics (96 dots per inch, no device pixel ratio): its
+// pixels are never touched.
+class RecordingPaintDevice : public QImage {
 public:
-    explicit RecordingPaintDevice(QSize size = QSize(1920, 1080)) : m_size(size) {}
+    explicit RecordingPaintDevice(QSize size = QSize(1920, 1080))
+        : QImage(size, QImage::Format_ARGB32_Premultiplied) {}
 
     QPaintEngine* paintEngine() const override { return &m_engine; }
     QList<PaintCall>& calls() { return m_engine.calls; }
     QList<PaintCall> callsOf(PaintCall::Kind kind) const {
         QList<PaintCall> result;
-        std::copy_if(m_engine.calls.cbegin(), m_engine.calls.cend(), std::back_inserter(result),
-                     [kind](const PaintCall& call) { return call.kind == kind; });
+        for (const PaintCall& call : m_engine.calls) {
+            if (call.kind == kind)
+                result.append(call);
+        }
         return result;
     }
 
-protected:
-    // 96 dots per inch, 32 bits deep, no device pixel ratio.
-    int metric(PaintDeviceMetric metric) const override {
-        switch (metric) {
-        case PdmWidth:
-            return m_size.width();
-        case PdmHeight:
-            return m_size.height();
-        case PdmWidthMM:
-            return m_size.width() * 254 / 960;
-        case PdmHeightMM:
-            return m_size.height() * 254 / 960;
-        case PdmDepth:
-            return 32;
-        case PdmDevicePixelRatio:
-            return 1;
-        case PdmDevicePixelRatioScaled:
-            return int(devicePixelRatioFScale());
-        default:
-            return 96;
-        }
-    }
-
 private:
-    QSize m_size;
     mutable RecordingPaintEngine m_engine;
 };

@@ -24,78 +24,69 @@ QStringList entries(const QString& path) {
 class CommandLineTest : public QObject {
     Q_OBJECT
 private slots:
-    void parse_data();
-    void parse();
-    void executable_data();
-    void executable();
-    void dataDirHoldsTheSavedFiles();
+    void parse_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("result"); // language, data folder and mute, or the exit code
+        QTest::newRow("english") << QStringList{"--lang", "en"} << "en  0";
+        QTest::newRow("all") << QStringList{"--lang=zh", "--data-dir", "d", "--mute"} << "zh d 1";
+        QTest::newRow("french") << QStringList{"--lang", "fr"} << "exit 2";
+        QTest::newRow("help-all is Qt's") << QStringList{"--help-all"} << "exit 2";
+    }
+    void parse() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, result);
+        LaunchOptions options;
+        const bool runs = options.parse(QStringList{"brimtalon"} + arguments);
+        QCOMPARE(runs ? QStringLiteral("%1 %2 %3")
+                            .arg(options.language(), options.dataDir())
+                            .arg(int(options.muted()))
+                      : QStringLiteral("exit %1").arg(options.exitCode()),
+                 result);
+    }
+    void executable_data() {
+        QTest::addColumn<QStringList>("arguments"); // "FILE": a plain file in the working directory
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("printed");
+        QTest::newRow("help") << QStringList{"--help"} << 0 << "--data-dir <DIR>";
+        QTest::newRow("version") << QStringList{"--version"} << 0
+                                 << "brimtalon " BRIMTALON_VERSION "\n";
+        QTest::newRow("unknown") << QStringList{"--bogus"} << 2
+                                 << "brimtalon: Unknown option 'bogus'.\n";
+        QTest::newRow("argument") << QStringList{"save"} << 2 << "Unexpected argument 'save'.\n";
+        QTest::newRow("file") << QStringList{"--data-dir", "FILE"} << 2 << "not a directory.\n";
+        QTest::newRow("below a file")
+            << QStringList{"--data-dir", "FILE/saves"} << 2 << "cannot be created.\n";
+    }
+    void executable() {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exitCode);
+        QFETCH(QString, printed);
+        QTemporaryDir workDir;
+        QFile(workDir.filePath("FILE")).open(QIODevice::WriteOnly);
+        QProcess game;
+        start(game, workDir.path(), arguments);
+        QVERIFY(game.waitForFinished(20000));
+        QCOMPARE(game.exitCode(), exitCode);
+        const QString out = exitCode ? game.readAllStandardError() : game.readAllStandardOutput();
+        QVERIFY2(out.contains(printed), qPrintable(out));
+        QVERIFY(exitCode == 0 || (out.count('\n') == 1 && game.readAllStandardOutput().isEmpty()));
+        QCOMPARE(entries(workDir.path()), QStringList{"FILE"});
+    }
+    void dataDirHoldsTheSavedFiles() {
+        QTemporaryDir root;
+        QVERIFY(QDir(root.path()).mkdir("launch"));
+        const QString dataDir = root.filePath("saves/brimtalon");
+        QProcess game;
+        start(game, root.filePath("launch"), {"--data-dir", dataDir});
+        // Building the window creates both files when they are missing.
+        QTRY_COMPARE_WITH_TIMEOUT(entries(dataDir), (QStringList{"data_1", "game_score.txt"}),
+                                  20000);
+        game.kill();
+        game.waitForFinished();
+        QCOMPARE(entries(root.path()), (QStringList{"launch", "saves"}));
+        QCOMPARE(entries(root.filePath("launch")), QStringList());
+    }
 };
-
-void CommandLineTest::parse_data() {
-    QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<QString>("result"); // language, data folder and mute, or the exit code
-    QTest::newRow("english") << QStringList{"--lang", "en"} << "en  0";
-    QTest::newRow("all") << QStringList{"--lang=zh", "--data-dir", "d", "--mute"} << "zh d 1";
-    QTest::newRow("french") << QStringList{"--lang", "fr"} << "exit 2";
-    QTest::newRow("help-all is Qt's") << QStringList{"--help-all"} << "exit 2";
-}
-
-void CommandLineTest::parse() {
-    QFETCH(QStringList, arguments);
-    QFETCH(QString, result);
-    LaunchOptions options;
-    const bool runs = options.parse(QStringList{"brimtalon"} + arguments);
-    QCOMPARE(runs ? QStringLiteral("%1 %2 %3")
-                        .arg(options.language(), options.dataDir())
-                        .arg(int(options.muted()))
-                  : QStringLiteral("exit %1").arg(options.exitCode()),
-             result);
-}
-
-void CommandLineTest::executable_data() {
-    QTest::addColumn<QStringList>("arguments"); // "FILE": a plain file in the working directory
-    QTest::addColumn<int>("exitCode");
-    QTest::addColumn<QString>("printed");
-    QTest::newRow("help") << QStringList{"--help"} << 0 << "--data-dir <DIR>";
-    QTest::newRow("version") << QStringList{"--version"} << 0
-                             << "brimtalon " BRIMTALON_VERSION "\n";
-    QTest::newRow("unknown") << QStringList{"--bogus"} << 2
-                             << "brimtalon: Unknown option 'bogus'.\n";
-    QTest::newRow("argument") << QStringList{"save"} << 2 << "Unexpected argument 'save'.\n";
-    QTest::newRow("file") << QStringList{"--data-dir", "FILE"} << 2 << "not a directory.\n";
-    QTest::newRow("below a file") << QStringList{"--data-dir", "FILE/saves"} << 2
-                                  << "cannot be created.\n";
-}
-
-void CommandLineTest::executable() {
-    QFETCH(QStringList, arguments);
-    QFETCH(int, exitCode);
-    QFETCH(QString, printed);
-    QTemporaryDir workDir;
-    QFile(workDir.filePath("FILE")).open(QIODevice::WriteOnly);
-    QProcess game;
-    start(game, workDir.path(), arguments);
-    QVERIFY(game.waitForFinished(20000));
-    QCOMPARE(game.exitCode(), exitCode);
-    const QString out = exitCode ? game.readAllStandardError() : game.readAllStandardOutput();
-    QVERIFY2(out.contains(printed), qPrintable(out));
-    QVERIFY(exitCode == 0 || (out.count('\n') == 1 && game.readAllStandardOutput().isEmpty()));
-    QCOMPARE(entries(workDir.path()), QStringList{"FILE"});
-}
-
-void CommandLineTest::dataDirHoldsTheSavedFiles() {
-    QTemporaryDir root;
-    QVERIFY(QDir(root.path()).mkdir("launch"));
-    const QString dataDir = root.filePath("saves/brimtalon");
-    QProcess game;
-    start(game, root.filePath("launch"), {"--data-dir", dataDir});
-    // Building the window creates both files when they are missing.
-    QTRY_COMPARE_WITH_TIMEOUT(entries(dataDir), (QStringList{"data_1", "game_score.txt"}), 20000);
-    game.kill();
-    game.waitForFinished();
-    QCOMPARE(entries(root.path()), (QStringList{"launch", "saves"}));
-    QCOMPARE(entries(root.filePath("launch")), QStringList());
-}
 
 QTEST_MAIN(CommandLineTest)
 #include "tst_commandline.moc"

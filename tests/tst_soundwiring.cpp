@@ -1,21 +1,10 @@
-#include "gameids.h"
 #include "testsupport.h"
 
-#include "bulletsystem.h"
 #include "crashbox.h"
-#include "deadeye.h"
-#include "gamebutton.h"
-#include "gamecharacter.h"
-#include "monster.h"
-#include "monstersystem.h"
-#include "obstacle.h"
-#include "scoreboard.h"
-#include "skill.h"
 #include "soundboard.h"
 
 #include <QSettings>
 #include <QStandardPaths>
-#include <QTest>
 
 using Sfx = SoundBoard::Sfx;
 using Music = SoundBoard::Music;
@@ -60,134 +49,123 @@ class SoundWiringTest : public QObject {
 private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
     void init() { QSettings(QStringLiteral("Brimtalon"), QStringLiteral("Brimtalon")).clear(); }
-    void runEvents();
-    void shootingAndSlowMotion();
-    void bossFight();
-    void screensChooseTheMusic();
-    void muteIsRemembered();
-};
+    // Each event once, however long its key is held.
+    void runEvents() {
+        GameDriver game;
+        QVERIFY(game.reach(Stage::Menu));
+        game.clickButton(ButtonId::Start);
+        QCOMPARE(played(game, Sfx::Button), 1);
+        QVERIFY(tickUntil(game, [&] { return !game->character()->isAirborne(); }));
+        keepAlive(game);
+        game->sounds()->clearRecord();
+        game.pressKey(Qt::Key_W);
+        game.tick(10);
+        QCOMPARE(played(game, Sfx::Jump), 1);
+        game.releaseKey(Qt::Key_W);
+        game.pressKey(Qt::Key_S);
+        game.tick(30);
+        game.releaseKey(Qt::Key_S);
+        QCOMPARE(played(game, Sfx::FastDrop), 1);
+        QCOMPARE(played(game, Sfx::Land), 1);
+        game.pressKey(Qt::Key_F);
+        game.tick(5);
+        game.releaseKey(Qt::Key_F);
+        QCOMPARE(played(game, Sfx::Dash), 1);
 
-// Each event once, however long its key is held.
-void SoundWiringTest::runEvents() {
-    GameDriver game;
-    QVERIFY(game.reach(Stage::Menu));
-    game.clickButton(ButtonId::Start);
-    QCOMPARE(played(game, Sfx::Button), 1);
-    QVERIFY(tickUntil(game, [&] { return !game->character()->isAirborne(); }));
-    keepAlive(game);
-    game->sounds()->clearRecord();
-    game.pressKey(Qt::Key_W);
-    game.tick(10);
-    QCOMPARE(played(game, Sfx::Jump), 1);
-    game.releaseKey(Qt::Key_W);
-    game.pressKey(Qt::Key_S);
-    game.tick(30);
-    game.releaseKey(Qt::Key_S);
-    QCOMPARE(played(game, Sfx::FastDrop), 1);
-    QCOMPARE(played(game, Sfx::Land), 1);
-    game.pressKey(Qt::Key_F);
-    game.tick(5);
-    game.releaseKey(Qt::Key_F);
-    QCOMPARE(played(game, Sfx::Dash), 1);
+        // The dash is invincible: a cactus it runs into explodes.
+        Obstacle* cactus = nullptr;
+        for (int i = 0; i < 300 && !cactus; ++i) {
+            game->updateObstacles();
+            for (Obstacle* candidate : game->cactusList())
+                cactus = candidate->active ? candidate : cactus;
+        }
+        QVERIFY(cactus);
+        const int explosions = played(game, Sfx::Explosion);
+        cactus->setPos(game->character()->position());
+        QVERIFY(tickUntil(
+            game, [cactus] { return cactus->exploding; }, 5));
+        QCOMPARE(played(game, Sfx::Explosion), explosions + 1);
+        QCOMPARE(played(game, Sfx::Hit), 0);
 
-    // The dash is invincible: a cactus it runs into explodes.
-    Obstacle* cactus = nullptr;
-    for (int i = 0; i < 300 && !cactus; ++i) {
-        game->updateObstacles();
-        for (Obstacle* candidate : game->cactusList())
-            cactus = candidate->active ? candidate : cactus;
+        QVERIFY(tickUntil(game, [&] { return !game->rush()->isActive(); }));
+        game->character()->setHealth(0.0);
+        game.tick();
+        QCOMPARE(game->stage(), int(Stage::GameOver));
+        QCOMPARE(played(game, Sfx::Death), 1);
     }
-    QVERIFY(cactus);
-    const int explosions = played(game, Sfx::Explosion);
-    cactus->setPos(game->character()->position());
-    QVERIFY(tickUntil(
-        game, [cactus] { return cactus->exploding; }, 5));
-    QCOMPARE(played(game, Sfx::Explosion), explosions + 1);
-    QCOMPARE(played(game, Sfx::Hit), 0);
-
-    QVERIFY(tickUntil(game, [&] { return !game->rush()->isActive(); }));
-    game->character()->setHealth(0.0);
-    game.tick();
-    QCOMPARE(game->stage(), int(Stage::GameOver));
-    QCOMPARE(played(game, Sfx::Death), 1);
-}
-
-void SoundWiringTest::shootingAndSlowMotion() {
-    GameDriver game;
-    QVERIFY(game.reach(Stage::Run));
-    keepAlive(game);
-    game->sounds()->clearRecord();
-    game.pressMouse(kSky, Qt::RightButton);
-    game.tick();
-    QCOMPARE(played(game, Sfx::SlowOn), 1);
-    QCOMPARE(game->sounds()->musicVolume() < 0.3, true);
-    // Held, the left button fires as fast as the magazine allows, then
-    // clicks once on the empty magazine.
-    const int magazine = game->bulletSystem()->bulletCount();
-    game.pressMouse(kSky);
-    game.tick();
-    QCOMPARE(played(game, Sfx::Shot), 1);
-    QVERIFY(tickUntil(
-        game, [&] { return game->bulletSystem()->bulletCount() == 0; }, 200));
-    tickUntil(
-        game, [] { return false; }, 10);
-    QCOMPARE(played(game, Sfx::Shot), magazine);
-    QCOMPARE(played(game, Sfx::DryClick), 1);
-    game.releaseMouse(kSky);
-    game.releaseMouse(kSky, Qt::RightButton);
-    game.tick();
-    QCOMPARE(played(game, Sfx::SlowOff), 1);
-}
-
-void SoundWiringTest::bossFight() {
-    GameDriver game;
-    QVERIFY(reachFight(game));
-    QCOMPARE(played(game, Sfx::SaucerApproach), 1);
-    QCOMPARE(game->sounds()->music(), Music::Boss);
-    Monster* monster = game->monsterSystem()->monster();
-    const QPointF target = monster->crashBox()->rects().first().center();
-    game.pressMouse(target, Qt::RightButton);
-    game.tick();
-    game.pressMouse(target);
-    QVERIFY(tickUntil(
-        game, [&] { return played(game, Sfx::SaucerHit) > 0; }, 200));
-    QCOMPARE(played(game, Sfx::HeadLaunch), played(game, Sfx::SaucerHit));
-    game.releaseMouse(target);
-    game.releaseMouse(target, Qt::RightButton);
-    emit game->monsterSystem()->gameWin();
-    QCOMPARE(played(game, Sfx::Victory), 1);
-    QCOMPARE(game->sounds()->music(), Music::Jingle);
-}
-
-void SoundWiringTest::screensChooseTheMusic() {
-    GameDriver game({{QStringLiteral("data_0"), "1"}, {QStringLiteral("game_score.txt"), "1000"}});
-    QVERIFY(game.reach(Stage::Upgrade));
-    QCOMPARE(game->sounds()->music(), Music::Main);
-    game.clickButton(ButtonId::Confirm);
-    QCOMPARE(played(game, Sfx::Upgrade), 1);
-    game.clickButton(ButtonId::Start);
-    QVERIFY(game->sounds()->isMusicPlaying());
-    game.clickButton(ButtonId::Pause);
-    QCOMPARE(game->stage(), int(Stage::Pause));
-    QVERIFY(!game->sounds()->isMusicPlaying());
-    game.clickButton(ButtonId::Continue);
-    QVERIFY(game->sounds()->isMusicPlaying());
-    game->character()->setHealth(0.0);
-    game.tick();
-    QCOMPARE(game->sounds()->music(), Music::None);
-}
-
-void SoundWiringTest::muteIsRemembered() {
-    GameDriver game;
-    QVERIFY(game.reach(Stage::Run));
-    game.tapKey(Qt::Key_M);
-    QVERIFY(game->sounds()->isMuted() && !game->sounds()->isMusicPlaying());
-    game->sounds()->clearRecord();
-    game.tapKey(Qt::Key_W);
-    QVERIFY(game->sounds()->played().isEmpty());
-    game.restart();
-    QVERIFY(game->sounds()->isMuted());
-}
+    void shootingAndSlowMotion() {
+        GameDriver game;
+        QVERIFY(game.reach(Stage::Run));
+        keepAlive(game);
+        game->sounds()->clearRecord();
+        game.pressMouse(kSky, Qt::RightButton);
+        game.tick();
+        QCOMPARE(played(game, Sfx::SlowOn), 1);
+        QCOMPARE(game->sounds()->musicVolume() < 0.3, true);
+        // Held, the left button fires as fast as the magazine allows, then
+        // clicks once on the empty magazine.
+        const int magazine = game->bulletSystem()->bulletCount();
+        game.pressMouse(kSky);
+        game.tick();
+        QCOMPARE(played(game, Sfx::Shot), 1);
+        QVERIFY(tickUntil(
+            game, [&] { return game->bulletSystem()->bulletCount() == 0; }, 200));
+        tickUntil(
+            game, [] { return false; }, 10);
+        QCOMPARE(played(game, Sfx::Shot), magazine);
+        QCOMPARE(played(game, Sfx::DryClick), 1);
+        game.releaseMouse(kSky);
+        game.releaseMouse(kSky, Qt::RightButton);
+        game.tick();
+        QCOMPARE(played(game, Sfx::SlowOff), 1);
+    }
+    void bossFight() {
+        GameDriver game;
+        QVERIFY(reachFight(game));
+        QCOMPARE(played(game, Sfx::SaucerApproach), 1);
+        QCOMPARE(game->sounds()->music(), Music::Boss);
+        Monster* monster = game->monsterSystem()->monster();
+        const QPointF target = monster->crashBox()->rects().first().center();
+        game.pressMouse(target, Qt::RightButton);
+        game.tick();
+        game.pressMouse(target);
+        QVERIFY(tickUntil(
+            game, [&] { return played(game, Sfx::SaucerHit) > 0; }, 200));
+        QCOMPARE(played(game, Sfx::HeadLaunch), played(game, Sfx::SaucerHit));
+        game.releaseMouse(target);
+        game.releaseMouse(target, Qt::RightButton);
+        emit game->monsterSystem()->gameWin();
+        QCOMPARE(played(game, Sfx::Victory), 1);
+        QCOMPARE(game->sounds()->music(), Music::Jingle);
+    }
+    void screensChooseTheMusic() {
+        GameDriver game(
+            {{QStringLiteral("data_0"), "1"}, {QStringLiteral("game_score.txt"), "1000"}});
+        QVERIFY(game.reach(Stage::Upgrade));
+        QCOMPARE(game->sounds()->music(), Music::Main);
+        game.clickButton(ButtonId::Confirm);
+        QCOMPARE(played(game, Sfx::Upgrade), 1);
+        game.clickButton(ButtonId::Start);
+        QVERIFY(game->sounds()->isMusicPlaying());
+        game.clickButton(ButtonId::Pause);
+        QCOMPARE(game->stage(), int(Stage::Pause));
+        QVERIFY(!game->sounds()->isMusicPlaying());
+        game.clickButton(ButtonId::Continue);
+        QVERIFY(game->sounds()->isMusicPlaying());
+        game->character()->setHealth(0.0);
+        game.tick();
+        QCOMPARE(game->sounds()->music(), Music::None);
+    }
+    void mKeyMutes() {
+        GameDriver game;
+        QVERIFY(game.reach(Stage::Run));
+        game.tapKey(Qt::Key_M);
+        QVERIFY(game->sounds()->isMuted() && !game->sounds()->isMusicPlaying());
+        game->sounds()->clearRecord();
+        game.tapKey(Qt::Key_W);
+        QVERIFY(game->sounds()->played().isEmpty());
+    }
+};
 
 QTEST_MAIN(SoundWiringTest)
 #include "tst_soundwiring.moc"
