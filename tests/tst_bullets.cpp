@@ -1,12 +1,6 @@
-#include "bullet.h"
-#include "bulletsystem.h"
-#include "deadeye.h"
-#include "gameids.h"
-#include "paintrecorder.h"
 #include "progressbar.h"
+#include "testsupport.h"
 
-#include <QPainter>
-#include <QPointer>
 #include <QtTest>
 
 namespace {

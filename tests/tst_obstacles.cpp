@@ -1,11 +1,5 @@
 #include "animation.h"
-#include "bullet.h"
-#include "bulletsystem.h"
 #include "crashbox.h"
-#include "environmentsystem.h"
-#include "gamecharacter.h"
-#include "obstacle.h"
-#include "scoreboard.h"
 #include "testsupport.h"
 
 #include <QSet>
@@ -29,7 +23,6 @@ struct World {
         character.setGroundY(10000.0);
         place(QPointF(1500.0, 900.0));
     }
-    // Puts the character's top-left corner at pos and rebuilds its box there.
     void place(QPointF pos) {
         character.setPosition(pos);
         character.updateCrashBox(character.posture());
@@ -48,9 +41,7 @@ struct World {
                 : new Ball(QPixmap(":/images/ball.png"), 0, &obstacles);
         o->setPos(pos);
         o->setSpeed(speed);
-        o->setCharacter(&character);
-        o->setBulletSystem(&bullets);
-        o->setScoreBoard(&score);
+        o->wire(&character, &bullets, &score);
         return o;
     }
 };
@@ -67,26 +58,19 @@ class TestObstacles : public QObject {
 private slots:
     void collision_data() {
         QTest::addColumn<int>("kind");
-        // Destroyed by 0 an invincible character, 1 a bullet; 2 kills a vulnerable character.
         QTest::addColumn<int>("by");
-        QTest::addColumn<int>("score");
-        QTest::addColumn<double>("healthWhenCrashed");
-        const char* names[] = {"cactus", "bird", "head", "ball"};
-        const int scores[] = {10, 20, 25, 25};
-        for (int kind = KindCactus; kind <= KindBall; ++kind) {
-            QTest::addRow("%s, invincible", names[kind]) << kind << 0 << scores[kind] << 0.0;
-            QTest::addRow("%s, bullet", names[kind]) << kind << 1 << scores[kind] << 0.0;
-            // Cacti and birds report the crash before the character dies; projectiles after.
-            QTest::addRow("%s, vulnerable", names[kind])
-                << kind << 2 << 0 << (kind < 2 ? 1.0 : 0.0);
-        }
+        const char* kinds[] = {"cactus", "bird", "head", "ball"};
+        const char* bys[] = {"an invincible character", "a bullet", "a vulnerable character"};
+        for (int kind = KindCactus; kind <= KindBall; ++kind)
+            for (int by = 0; by < 3; ++by)
+                QTest::addRow("%s, %s", kinds[kind], bys[by]) << kind << by;
     }
 
     void collision() {
         QFETCH(int, kind);
         QFETCH(int, by);
-        QFETCH(int, score);
-        QFETCH(double, healthWhenCrashed);
+        const bool destroyed = by != 2;
+        const int score = destroyed ? QList{10, 20, 25, 25}[kind] : 0;
         World w;
         if (by != 1)
             w.place(QPointF(0.0, 0.0));
@@ -98,13 +82,12 @@ private slots:
         if (by == 1)
             w.fire(QPointF(10.0 + o->frame.width() / 2 - 7, y), QPointF(1900.0, y));
         step(o);
-        const bool destroyed = by != 2;
         QVERIFY(w.score.score() == score && o->hitPos() == o->pos()); // taken after the move
         QVERIFY(o->active != destroyed && o->exploding == destroyed);
         QCOMPARE(w.character.health(), destroyed ? 1.0 : 0.0);
-        QCOMPARE(healthAtCrash, destroyed ? QList<double>() : QList<double>{healthWhenCrashed});
-        // Destroyed once: a second step credits nothing more. A bird's fall
-        // starts with the step that destroys it.
+        // Cacti and birds report the crash before the character dies; projectiles after.
+        QCOMPARE(healthAtCrash, destroyed ? QList<double>() : QList{kind < KindHead ? 1.0 : 0.0});
+        // Destroyed once: a second step credits nothing more; a bird's fall has begun.
         step(o);
         QCOMPARE(w.score.score(), score);
         QCOMPARE(o->pos().x(), kind < KindHead ? 4.0 : 10.0); // cacti and birds always scroll
@@ -132,24 +115,23 @@ private slots:
 
     // The bottom edge stays: 87 - 30 for cacti, 75 - 70 for a head.
     void remains_data() {
-        QTest::addColumn<int>("kind");
         QTest::addColumn<int>("type");
         QTest::addColumn<double>("sink");
         QTest::addColumn<QSize>("sheet");
-        QTest::newRow("small cactus") << int(KindCactus) << 1 << 57.0 << QSize(50, 30);
-        QTest::newRow("large cactus") << int(KindCactus) << 5 << 57.0 << QSize(100, 30);
-        QTest::newRow("bird") << int(KindBird) << 6 << 0.0 << QSize(91, 80);
-        QTest::newRow("head") << int(KindHead) << 7 << 5.0 << QSize(70, 70);
-        QTest::newRow("ball: none") << int(KindBall) << 8 << 0.0 << QSize(76, 76);
+        QTest::newRow("small cactus") << 1 << 57.0 << QSize(50, 30);
+        QTest::newRow("large cactus") << 5 << 57.0 << QSize(100, 30);
+        QTest::newRow("bird") << 6 << 0.0 << QSize(91, 80);
+        QTest::newRow("head") << 7 << 5.0 << QSize(70, 70);
+        QTest::newRow("ball: none") << 8 << 0.0 << QSize(76, 76);
     }
 
     void remains() {
-        QFETCH(int, kind);
         QFETCH(int, type);
         QFETCH(double, sink);
         QFETCH(QSize, sheet);
+        const Kind kind = Kind(std::max(0, type - 5)); // types 1-5 are cacti
         World w;
-        Obstacle* o = w.make(Kind(kind), QPointF(100.0, 400.0));
+        Obstacle* o = w.make(kind, QPointF(100.0, 400.0));
         o->setType(type);
         o->active = false;
         o->exploding = true;
@@ -189,12 +171,10 @@ private slots:
         for (int i = 0; i < 300; ++i) {
             Cacti cactus;
             types.insert(cactus.type());
-            const int width = cactus.type() == 5 ? 100 : 50;
-            QVERIFY(cactus.image().size() == QSize(width, 87) && !cactus.animation);
-            QCOMPARE(cactus.frame.toImage(), QPixmap(":/images/cacti.png")
-                                                 .copy((cactus.type() - 1) * 50, 0, width, 87)
-                                                 .toImage());
-            QCOMPARE(cactus.crashBox()->rects(), QList<QRectF>{QRectF(0, 0, width, 87)});
+            const QRect cell((cactus.type() - 1) * 50, 0, cactus.type() == 5 ? 100 : 50, 87);
+            QVERIFY(cactus.image().size() == cell.size() && !cactus.animation);
+            QCOMPARE(cactus.frame.toImage(), QPixmap(":/images/cacti.png").copy(cell).toImage());
+            QCOMPARE(cactus.crashBox()->rects(), QList<QRectF>{QRectF(QPoint(0, 0), cell.size())});
         }
         QCOMPARE(types, (QSet<int>{1, 2, 3, 4, 5}));
     }

@@ -1,7 +1,6 @@
 #include "animation.h"
 #include "crashbox.h"
 
-#include <QImage>
 #include <QtTest>
 
 namespace {
