@@ -47,8 +47,7 @@ struct Arena {
         for (int i = 0; i < times; ++i)
             (boss.*slot)();
     }
-    // A saucer with its health bar laid out, moved to `pos`; optionally the
-    // fan's five balls and two heads from its centre.
+    // A saucer at `pos`, its bar laid out; optionally with the fan and two heads.
     Monster* spawnAt(QPointF pos, bool withProjectiles = false) {
         boss.spawnMonster();
         boss.updatePosition();
@@ -106,8 +105,7 @@ private slots:
             a.boss.updateState();
             QCOMPARE(a.phase(), Phase(state, 0));
         }
-        // Painting advances the approach, so it goes on through a pause. Halfway
-        // the picture is full size, centred, its top edge on the middle line.
+        // Painting advances the approach, so it goes on through a pause.
         QList<QRectF> pictures;
         for (int c = 1; c <= 100; ++c)
             pictures << a.paintCalls().value(0).rect;
@@ -197,8 +195,6 @@ private slots:
         QCOMPARE(seen, attacks);
     }
 
-    // Ring ball i (from 1, across waves) waits 6 i, each wave turning from pi/10
-    // to 2 pi; the fan waits 4 k, from 30 to 150 degrees; all from the centre.
     void ringAndFan() {
         Arena a;
         a.spawnAt(QPointF(100.5, 50.0));
@@ -216,8 +212,7 @@ private slots:
         }
     }
 
-    // Away, after the fan's 5 balls, by window width, health and height: {waves, balls
-    // per wave, step}. Narrower than 15 columns, a step is still one pixel, so it ends.
+    // Away, after the fan's 5 balls: {waves, balls per wave, step}; 14 px wide still ends.
     void rain() {
         for (const auto& [width, health, y, waves] : {std::tuple{1001, 401, -300.0, QList{0, 0, 0}},
                                                       {1001, 400, -224.0, QList{0, 0, 0}},
@@ -313,8 +308,7 @@ private slots:
         }
     }
 
-    // Slowed down, projectiles keep their speeds; a head dashes inside its lock
-    // distance, a little slower in the 10 px band; a broken one drops.
+    // Slowed down, projectiles keep their speeds; a broken head drops.
     void projectileSteps() {
         for (const auto& [distance, speedAfter] :
              {std::pair{289.0, 18.6}, {290.0, 18.0}, {300.0, 4.0}}) {
@@ -339,7 +333,6 @@ private slots:
         }
     }
 
-    // Launched projectiles are armed with the dinosaur, the bullets and the score.
     void armedProjectiles() {
         Arena a;
         a.spawnAt(QPointF(300.0, 100.0), true);
@@ -381,8 +374,7 @@ private slots:
         QCOMPARE(a.boss.balls().mid(0, 3), (QList<Ball*>{ring[0], ring[2], ring[5]}));
         QCOMPARE(a.boss.heads(), QList<Head*>{broken});
         QVERIFY(a.boss.findChildren<Obstacle*>().size() == 18 && a.boss.balls().size() == 17);
-        // Exploding balls step their explosion; at 400 the saucer takes the
-        // damaged look, which advances on every second step.
+        // At 400 the saucer takes the damaged look, which advances every second step.
         monster->setHealth(401);
         a.boss.updateAnimation();
         QVERIFY(monster->type() == 1 && broken->animation->currentFrame == 1);

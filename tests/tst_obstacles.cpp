@@ -10,7 +10,6 @@ namespace {
 const QRect kScreen(0, 0, 1920, 1080);
 enum Kind { KindCactus, KindBird, KindHead, KindBall };
 
-// A character far from the origin, bullets and a score board; obstacles die first.
 struct World {
     ScopedWorkingDirectory dir;
     EnvironmentSystem environment{kScreen, 8.0};
@@ -95,8 +94,7 @@ private slots:
             QCOMPARE(static_cast<Bird*>(o)->dropCount(), destroyed ? 2 : 0);
     }
 
-    // A bullet that hit passes through every other obstacle; every further
-    // bullet through the same obstacle credits again; a destroyed one takes none.
+    // A bullet that hit passes through other obstacles; a destroyed one takes none.
     void bulletRules() {
         World w;
         Obstacle* first = w.make(KindCactus, QPointF(200.0, 200.0));
@@ -152,7 +150,6 @@ private slots:
         QCOMPARE(bird->crashBox()->rects(),
                  (QList<QRectF>{QRectF(104.5, 61, 24, 27), QRectF(129.5, 55, 18, 64),
                                 QRectF(147.5, 85, 36, 18)}));
-        // Integer eighths: of 76 x 75, 9 and 66 across, 9 and 65 down; of 76 x 76, 9 and 66.
         Obstacle* head = w.make(KindHead, QPointF(10.5, 20.0));
         head->updateCrashBox();
         QCOMPARE(head->crashBox()->rects(), QList<QRectF>{QRectF(19.5, 29, 57, 56)});
@@ -179,8 +176,7 @@ private slots:
         QCOMPARE(types, (QSet<int>{1, 2, 3, 4, 5}));
     }
 
-    // A ball waits `delay` steps, then speeds up by 0.3 every step, destroyed
-    // or not; at groundY + 5 it explodes without score or new hit position.
+    // At groundY + 5 a ball explodes without score or new hit position.
     void ball() {
         World w;
         w.character.setGroundY(300.0);
@@ -210,8 +206,7 @@ private slots:
         QCOMPARE(head->direction(), QPointF(0.0, 1.0));
         head->setTarget(QPointF(43.0, 142.0)); // from the centre, integer halves of 76 x 75
         QCOMPARE(head->distanceToTarget(), 100.0);
-        // Beyond the lock distance it re-aims from its top-left corner at the
-        // character's centre (integer halves of its 87 x 94 frame) every step.
+        // Beyond the lock distance it re-aims from its corner every step.
         head->setPos(QPointF(0.0, 0.0));
         head->setTarget(QPointF(1000.0, 0.0));
         for (const QPointF& at : {QPointF(600.0, 300.0), QPointF(600.0, 0.0)}) {

@@ -24,8 +24,7 @@ class TestSprites : public QObject {
     Q_OBJECT
 
 private slots:
-    // An Animation shows the lefts on its first calls; an Effect cut the same
-    // way emits end on the listed calls, whenever it stands on frame 0 after a call.
+    // An Effect emits end whenever it stands on frame 0 after a call.
     void play_data() {
         QTest::addColumn<int>("sheetWidth");
         QTest::addColumn<double>("frameWidth");
