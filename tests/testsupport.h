@@ -62,6 +62,24 @@ inline void freshObstacles(Widget* w) {
     }
 }
 
+// A dinosaur far above its ground, bullets and a score board; derived members go first.
+struct Playfield {
+    ScopedWorkingDirectory dir;
+    EnvironmentSystem environment;
+    GameCharacter character{&environment};
+    BulletSystem bullets;
+    ScoreBoard score;
+
+    Playfield(const QRect& screen, QPointF at) : environment(screen, 8.0), bullets(screen) {
+        character.setGroundY(100000.0);
+        place(at);
+    }
+    void place(QPointF pos) {
+        character.setPosition(pos);
+        character.updateCrashBox(character.posture());
+    }
+};
+
 // Only the frame slot, without the slower timers: nothing spawns, scores,
 // reloads or drains by itself meanwhile.
 inline void sceneOnly(GameDriver& game, int count = 1) {

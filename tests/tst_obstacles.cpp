@@ -1,11 +1,5 @@
 #include "animation.h"
-#include "bullet.h"
-#include "bulletsystem.h"
 #include "crashbox.h"
-#include "environmentsystem.h"
-#include "gamecharacter.h"
-#include "obstacle.h"
-#include "scoreboard.h"
 #include "testsupport.h"
 
 #include <QSet>
@@ -16,24 +10,10 @@ namespace {
 const QRect kScreen(0, 0, 1920, 1080);
 enum Kind { KindCactus, KindBird, KindHead, KindBall };
 
-// A character far from the origin, bullets and a score board; obstacles die first.
-struct World {
-    ScopedWorkingDirectory dir;
-    EnvironmentSystem environment{kScreen, 8.0};
-    GameCharacter character{&environment};
-    BulletSystem bullets{kScreen};
-    ScoreBoard score;
+struct World : Playfield {
     QObject obstacles;
 
-    World() {
-        character.setGroundY(10000.0);
-        place(QPointF(1500.0, 900.0));
-    }
-    // Puts the character's top-left corner at pos and rebuilds its box there.
-    void place(QPointF pos) {
-        character.setPosition(pos);
-        character.updateCrashBox(character.posture());
-    }
+    World() : Playfield(kScreen, QPointF(1500.0, 900.0)) {}
     void fire(QPointF from, QPointF to) {
         bullets.shoot(from, to.toPoint());
         while (bullets.shootCD() > 0)
@@ -48,9 +28,7 @@ struct World {
                 : new Ball(QPixmap(":/images/ball.png"), 0, &obstacles);
         o->setPos(pos);
         o->setSpeed(speed);
-        o->setCharacter(&character);
-        o->setBulletSystem(&bullets);
-        o->setScoreBoard(&score);
+        o->wire(&character, &bullets, &score);
         return o;
     }
 };
@@ -65,28 +43,19 @@ class TestObstacles : public QObject {
     Q_OBJECT
 
 private slots:
+    // "kind by how": Kind order; 0 an invincible character or 1 a bullet destroys it, 2 dies.
     void collision_data() {
         QTest::addColumn<int>("kind");
-        // Destroyed by 0 an invincible character, 1 a bullet; 2 kills a vulnerable character.
         QTest::addColumn<int>("by");
-        QTest::addColumn<int>("score");
-        QTest::addColumn<double>("healthWhenCrashed");
-        const char* names[] = {"cactus", "bird", "head", "ball"};
-        const int scores[] = {10, 20, 25, 25};
-        for (int kind = KindCactus; kind <= KindBall; ++kind) {
-            QTest::addRow("%s, invincible", names[kind]) << kind << 0 << scores[kind] << 0.0;
-            QTest::addRow("%s, bullet", names[kind]) << kind << 1 << scores[kind] << 0.0;
-            // Cacti and birds report the crash before the character dies; projectiles after.
-            QTest::addRow("%s, vulnerable", names[kind])
-                << kind << 2 << 0 << (kind < 2 ? 1.0 : 0.0);
-        }
+        for (int row = 0; row < 12; ++row)
+            QTest::addRow("%d by %d", row / 3, row % 3) << row / 3 << row % 3;
     }
 
     void collision() {
         QFETCH(int, kind);
         QFETCH(int, by);
-        QFETCH(int, score);
-        QFETCH(double, healthWhenCrashed);
+        const bool destroyed = by != 2;
+        const int score = destroyed ? QList{10, 20, 25, 25}[kind] : 0;
         World w;
         if (by != 1)
             w.place(QPointF(0.0, 0.0));
@@ -98,13 +67,12 @@ private slots:
         if (by == 1)
             w.fire(QPointF(10.0 + o->frame.width() / 2 - 7, y), QPointF(1900.0, y));
         step(o);
-        const bool destroyed = by != 2;
         QVERIFY(w.score.score() == score && o->hitPos() == o->pos()); // taken after the move
         QVERIFY(o->active != destroyed && o->exploding == destroyed);
         QCOMPARE(w.character.health(), destroyed ? 1.0 : 0.0);
-        QCOMPARE(healthAtCrash, destroyed ? QList<double>() : QList<double>{healthWhenCrashed});
-        // Destroyed once: a second step credits nothing more. A bird's fall
-        // starts with the step that destroys it.
+        // Cacti and birds report the crash before the character dies; projectiles after.
+        QCOMPARE(healthAtCrash, destroyed ? QList<double>() : QList{kind < KindHead ? 1.0 : 0.0});
+        // Destroyed once: a second step credits nothing more; a bird's fall has begun.
         step(o);
         QCOMPARE(w.score.score(), score);
         QCOMPARE(o->pos().x(), kind < KindHead ? 4.0 : 10.0); // cacti and birds always scroll
@@ -112,8 +80,7 @@ private slots:
             QCOMPARE(static_cast<Bird*>(o)->dropCount(), destroyed ? 2 : 0);
     }
 
-    // A bullet that hit passes through every other obstacle; every further
-    // bullet through the same obstacle credits again; a destroyed one takes none.
+    // A bullet that hit passes through other obstacles; a destroyed one takes none.
     void bulletRules() {
         World w;
         Obstacle* first = w.make(KindCactus, QPointF(200.0, 200.0));
@@ -130,37 +97,28 @@ private slots:
         QVERIFY(!w.bullets.bullets().last()->isHit() && w.score.score() == 20);
     }
 
-    // The bottom edge stays: 87 - 30 for cacti, 75 - 70 for a head.
-    void remains_data() {
-        QTest::addColumn<int>("kind");
-        QTest::addColumn<int>("type");
-        QTest::addColumn<double>("sink");
-        QTest::addColumn<QSize>("sheet");
-        QTest::newRow("small cactus") << int(KindCactus) << 1 << 57.0 << QSize(50, 30);
-        QTest::newRow("large cactus") << int(KindCactus) << 5 << 57.0 << QSize(100, 30);
-        QTest::newRow("bird") << int(KindBird) << 6 << 0.0 << QSize(91, 80);
-        QTest::newRow("head") << int(KindHead) << 7 << 5.0 << QSize(70, 70);
-        QTest::newRow("ball: none") << int(KindBall) << 8 << 0.0 << QSize(76, 76);
-    }
-
+    // The bottom edge stays: 87 - 30 for cacti, 75 - 70 for a head; a ball leaves none.
     void remains() {
-        QFETCH(int, kind);
-        QFETCH(int, type);
-        QFETCH(double, sink);
-        QFETCH(QSize, sheet);
-        World w;
-        Obstacle* o = w.make(Kind(kind), QPointF(100.0, 400.0));
-        o->setType(type);
-        o->active = false;
-        o->exploding = true;
-        for (int i = 0; i < 5; ++i) {
-            QVERIFY(!o->finished);
-            o->frame = o->explosion->play();
+        for (const auto& [type, sink, sheet] : {std::tuple{1, 57.0, QSize(50, 30)},
+                                                {5, 57.0, QSize(100, 30)},
+                                                {6, 0.0, QSize(91, 80)},
+                                                {7, 5.0, QSize(70, 70)},
+                                                {8, 0.0, QSize(76, 76)}}) {
+            const Kind kind = Kind(std::max(0, type - 5)); // types 1-5 are cacti
+            World w;
+            Obstacle* o = w.make(kind, QPointF(100.0, 400.0));
+            o->setType(type);
+            o->active = false;
+            o->exploding = true;
+            for (int i = 0; i < 5; ++i) {
+                QVERIFY(!o->finished);
+                o->frame = o->explosion->play();
+            }
+            QVERIFY(o->finished && !o->exploding && o->crashBox()->rects().isEmpty());
+            QCOMPARE(o->frame.size(), QSize(180, 180)); // kept until the next animation step
+            QVERIFY(o->pos() == QPointF(100.0, 400.0 + sink) && o->image().size() == sheet);
+            QVERIFY(kind == KindBall ? !o->animation : o->animation->play().size() == sheet);
         }
-        QVERIFY(o->finished && !o->exploding && o->crashBox()->rects().isEmpty());
-        QCOMPARE(o->frame.size(), QSize(180, 180)); // kept until the next animation step
-        QVERIFY(o->pos() == QPointF(100.0, 400.0 + sink) && o->image().size() == sheet);
-        QVERIFY(kind == KindBall ? !o->animation : o->animation->play().size() == sheet);
     }
 
     void shapes() {
@@ -170,7 +128,6 @@ private slots:
         QCOMPARE(bird->crashBox()->rects(),
                  (QList<QRectF>{QRectF(104.5, 61, 24, 27), QRectF(129.5, 55, 18, 64),
                                 QRectF(147.5, 85, 36, 18)}));
-        // Integer eighths: of 76 x 75, 9 and 66 across, 9 and 65 down; of 76 x 76, 9 and 66.
         Obstacle* head = w.make(KindHead, QPointF(10.5, 20.0));
         head->updateCrashBox();
         QCOMPARE(head->crashBox()->rects(), QList<QRectF>{QRectF(19.5, 29, 57, 56)});
@@ -189,18 +146,15 @@ private slots:
         for (int i = 0; i < 300; ++i) {
             Cacti cactus;
             types.insert(cactus.type());
-            const int width = cactus.type() == 5 ? 100 : 50;
-            QVERIFY(cactus.image().size() == QSize(width, 87) && !cactus.animation);
-            QCOMPARE(cactus.frame.toImage(), QPixmap(":/images/cacti.png")
-                                                 .copy((cactus.type() - 1) * 50, 0, width, 87)
-                                                 .toImage());
-            QCOMPARE(cactus.crashBox()->rects(), QList<QRectF>{QRectF(0, 0, width, 87)});
+            const QRect cell((cactus.type() - 1) * 50, 0, cactus.type() == 5 ? 100 : 50, 87);
+            QVERIFY(cactus.image().size() == cell.size() && !cactus.animation);
+            QCOMPARE(cactus.frame.toImage(), QPixmap(":/images/cacti.png").copy(cell).toImage());
+            QCOMPARE(cactus.crashBox()->rects(), QList<QRectF>{QRectF(QPoint(0, 0), cell.size())});
         }
         QCOMPARE(types, (QSet<int>{1, 2, 3, 4, 5}));
     }
 
-    // A ball waits `delay` steps, then speeds up by 0.3 every step, destroyed
-    // or not; at groundY + 5 it explodes without score or new hit position.
+    // At groundY + 5 a ball explodes without score or new hit position.
     void ball() {
         World w;
         w.character.setGroundY(300.0);
@@ -208,12 +162,10 @@ private slots:
         ball->setDelay(3);
         ball->setAngle(M_PI / 2);
         ball->setHitPos(QPointF(1.0, 2.0));
-        for (const auto& [y, speed, active] : {std::tuple{290.0, 10.0, true},
-                                               {290.0, 10.0, true},
-                                               {290.0, 10.0, true},
-                                               {300.0, 10.3, true},
-                                               {310.3, 10.6, false},
-                                               {320.9, 10.9, false}}) {
+        const QList<std::tuple<double, double, bool>> steps{
+            {290.0, 10.0, true}, {290.0, 10.0, true},  {290.0, 10.0, true},
+            {300.0, 10.3, true}, {310.3, 10.6, false}, {320.9, 10.9, false}};
+        for (const auto& [y, speed, active] : steps) {
             ball->shift();
             QCOMPARE(ball->pos().y(), y);
             QCOMPARE(ball->speed(), speed);
@@ -230,8 +182,7 @@ private slots:
         QCOMPARE(head->direction(), QPointF(0.0, 1.0));
         head->setTarget(QPointF(43.0, 142.0)); // from the centre, integer halves of 76 x 75
         QCOMPARE(head->distanceToTarget(), 100.0);
-        // Beyond the lock distance it re-aims from its top-left corner at the
-        // character's centre (integer halves of its 87 x 94 frame) every step.
+        // Beyond the lock distance it re-aims from its corner every step.
         head->setPos(QPointF(0.0, 0.0));
         head->setTarget(QPointF(1000.0, 0.0));
         for (const QPointF& at : {QPointF(600.0, 300.0), QPointF(600.0, 0.0)}) {
@@ -240,18 +191,16 @@ private slots:
             const QPointF v = at + QPointF(43.0, 47.0) - start;
             head->shift();
             QCOMPARE(head->target(), at + QPointF(43.0, 47.0));
-            QCOMPARE(head->direction(), v / std::hypot(v.x(), v.y()));
-            QCOMPARE(head->pos(), start + 4.0 * head->direction());
+            QCOMPARE(head->pos(), start + 4.0 * v / std::hypot(v.x(), v.y()));
         }
         // Within 240 px it stops steering for good, even once far away again.
         const QPointF target = head->target();
-        head->setPos(target - QPointF(38.0 + 241.0, 37.0));
-        head->shift();
-        QVERIFY(head->isHoming());
-        head->setPos(target - QPointF(38.0 + 240.0, 37.0));
-        head->shift();
+        for (const double gap : {241.0, 240.0}) {
+            head->setPos(target - QPointF(38.0 + gap, 37.0));
+            head->shift();
+            QCOMPARE(head->isHoming(), gap > 240.0);
+        }
         const QPointF direction = head->direction();
-        QVERIFY(!head->isHoming());
         w.place(QPointF(100.0, 900.0));
         head->setPos(QPointF(1500.0, 1000.0));
         head->shift();

@@ -1,7 +1,6 @@
 #include "animation.h"
 #include "crashbox.h"
 
-#include <QImage>
 #include <QtTest>
 
 namespace {
@@ -25,50 +24,34 @@ class TestSprites : public QObject {
     Q_OBJECT
 
 private slots:
-    // An Animation shows the lefts on its first calls; an Effect cut the same
-    // way emits end on the listed calls, whenever it stands on frame 0 after a call.
-    void play_data() {
-        QTest::addColumn<int>("sheetWidth");
-        QTest::addColumn<double>("frameWidth");
-        QTest::addColumn<int>("ticks");
-        QTest::addColumn<QList<int>>("lefts");
-        QTest::addColumn<QList<int>>("ends");
-        const QList<int> every4{4, 8, 12, 16};
-        QTest::newRow("2 ticks, 1 column unused") << 183 << 91.0 << 2 << QList<int>{0, 0, 91, 91, 0}
-                                                  << QList<int>{1, 4, 5, 8, 9, 12, 13, 16};
-        // Lefts are trunc(i * 10.5); the remainder on the right is never shown.
-        QTest::newRow("fractional width")
-            << 45 << 10.5 << 1 << QList<int>{0, 10, 21, 31, 0} << every4;
-        QTest::newRow("0 ticks become 1") << 40 << 10.0 << 0 << QList<int>{0, 10} << every4;
-        QTest::newRow("explosion, 3 ticks")
-            << 900 << 180.0 << 3 << QList<int>{0, 0, 0, 180} << QList<int>{1, 2, 15, 16};
-        QTest::newRow("frame wider than strip")
-            << 40 << 50.0 << 1 << QList<int>{}
-            << QList<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
-    }
-
+    // An Animation shows the lefts on its first calls, trunc(i * frame width); an Effect
+    // emits end on the listed calls, whenever it stands on frame 0 after a call.
     void play() {
-        QFETCH(int, sheetWidth);
-        QFETCH(double, frameWidth);
-        QFETCH(int, ticks);
-        QFETCH(QList<int>, lefts);
-        QFETCH(QList<int>, ends);
-        Animation animation(columnSheet(sheetWidth, 7), frameWidth, ticks);
-        QCOMPARE(animation.frameCount, sheetWidth / int(frameWidth));
-        QVERIFY(animation.frameHeight == 7.0 && animation.ticksPerFrame == qMax(ticks, 1));
-        for (int expected : lefts) {
-            const QPixmap frame = animation.play();
-            QVERIFY(frame.size() == QSize(int(frameWidth), 7) && left(frame) == expected);
+        const QList<int> every4{4, 8, 12, 16};
+        for (const auto& [sheetWidth, frameWidth, ticks, lefts, ends] :
+             {std::tuple{183, 91.0, 2, QList{0, 0, 91, 91, 0}, QList{1, 4, 5, 8, 9, 12, 13, 16}},
+              {45, 10.5, 1, QList{0, 10, 21, 31, 0}, every4},
+              {40, 10.0, 0, QList{0, 10}, every4}, // 0 ticks become 1
+              {900, 180.0, 3, QList{0, 0, 0, 180}, QList{1, 2, 15, 16}},
+              {40, 50.0, 1, QList<int>{},
+               QList{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16}}}) {
+            Animation animation(columnSheet(sheetWidth, 7), frameWidth, ticks);
+            QCOMPARE(animation.frameCount, sheetWidth / int(frameWidth));
+            QVERIFY(animation.frameHeight == 7.0 && animation.ticksPerFrame == qMax(ticks, 1));
+            for (int expected : lefts) {
+                const QPixmap frame = animation.play();
+                QVERIFY(frame.size() == QSize(int(frameWidth), 7) && left(frame) == expected);
+            }
+            Effect effect(columnSheet(sheetWidth), frameWidth, ticks);
+            QList<int> emitted;
+            for (int call = 1; call <= 16; ++call) {
+                QSignalSpy spy(&effect, &Effect::end);
+                effect.play();
+                if (!spy.isEmpty())
+                    emitted << call;
+            }
+            QCOMPARE(emitted, ends);
         }
-        Effect effect(columnSheet(sheetWidth), frameWidth, ticks);
-        QList<int> emitted;
-        for (int call = 1; call <= 16; ++call) {
-            QSignalSpy spy(&effect, &Effect::end);
-            effect.play();
-            if (!spy.isEmpty())
-                emitted << call;
-        }
-        QCOMPARE(emitted, ends);
     }
 
     void setFrameAndTicksChangedBetweenCalls() {
@@ -98,39 +81,29 @@ private slots:
     }
 
     // A row without a segment tests the two boxes against each other, both ways.
-    void intersects_data() {
-        QTest::addColumn<Rects>("box");
-        QTest::addColumn<Rects>("other");
-        QTest::addColumn<QLineF>("segment");
-        QTest::addColumn<bool>("hit");
+    void intersects() {
         const Rects sq{QRectF(0, 0, 10, 10)};
         const Rects two{QRectF(0, 0, 10, 10), QRectF(0, 20, 10, 10)};
-        QTest::newRow("shared edge") << sq << Rects{QRectF(10, 0, 10, 10)} << QLineF() << false;
-        QTest::newRow("overlap") << sq << Rects{QRectF(5, 5, 10, 10)} << QLineF() << true;
-        QTest::newRow("same rect") << sq << sq << QLineF() << true;
-        QTest::newRow("empty box") << Rects{} << sq << QLineF() << false;
-        QTest::newRow("second pair")
-            << two << Rects{QRectF(30, 0, 5, 5), QRectF(5, 25, 9, 9)} << QLineF() << true;
-        QTest::newRow("segment inside") << sq << Rects{} << QLineF(2, 2, 5, 7) << true;
-        QTest::newRow("segment across") << sq << Rects{} << QLineF(-5, 5, 15, 5) << true;
-        QTest::newRow("segment ends on a side") << sq << Rects{} << QLineF(-5, 5, 0, 5) << true;
-        QTest::newRow("segment stops short") << sq << Rects{} << QLineF(-5, 5, -0.5, 5) << false;
-        QTest::newRow("along a side") << sq << Rects{} << QLineF(2, 0, 8, 0) << true;
-        QTest::newRow("segment, second rect") << two << Rects{} << QLineF(5, 25, 50, 25) << true;
-    }
-
-    void intersects() {
-        QFETCH(Rects, box);
-        QFETCH(Rects, other);
-        QFETCH(QLineF, segment);
-        QFETCH(bool, hit);
-        CrashBox a, b;
-        a.setRects(box);
-        b.setRects(other);
-        if (!segment.isNull())
-            QCOMPARE(a.intersects(segment), hit);
-        else
-            QVERIFY(a.intersects(b) == hit && b.intersects(a) == hit);
+        for (const auto& [box, other, segment, hit] :
+             {std::tuple{sq, Rects{QRectF(10, 0, 10, 10)}, QLineF(), false}, // shared edge
+              {sq, Rects{QRectF(5, 5, 10, 10)}, QLineF(), true},
+              {sq, sq, QLineF(), true},
+              {Rects{}, sq, QLineF(), false},
+              {two, Rects{QRectF(30, 0, 5, 5), QRectF(5, 25, 9, 9)}, QLineF(), true},
+              {sq, Rects{}, QLineF(2, 2, 5, 7), true}, // inside
+              {sq, Rects{}, QLineF(-5, 5, 15, 5), true},
+              {sq, Rects{}, QLineF(-5, 5, 0, 5), true}, // ends on a side
+              {sq, Rects{}, QLineF(-5, 5, -0.5, 5), false},
+              {sq, Rects{}, QLineF(2, 0, 8, 0), true}, // along a side
+              {two, Rects{}, QLineF(5, 25, 50, 25), true}}) {
+            CrashBox a, b;
+            a.setRects(box);
+            b.setRects(other);
+            if (!segment.isNull())
+                QCOMPARE(a.intersects(segment), hit);
+            else
+                QVERIFY(a.intersects(b) == hit && b.intersects(a) == hit);
+        }
         QCOMPARE(CrashBox(10, 20, 40, 60).rects(), Rects{QRectF(10, 20, 30, 40)});
     }
 };
