@@ -110,8 +110,7 @@ private slots:
         QCOMPARE(played(game, Sfx::Shot), 1);
         QVERIFY(tickUntil(
             game, [&] { return game->bulletSystem()->bulletCount() == 0; }, 200));
-        tickUntil(
-            game, [] { return false; }, 10);
+        game.tick(10);
         QCOMPARE(played(game, Sfx::Shot), magazine);
         QCOMPARE(played(game, Sfx::DryClick), 1);
         game.releaseMouse(kSky);
@@ -148,7 +147,6 @@ private slots:
         game.clickButton(ButtonId::Start);
         QVERIFY(game->sounds()->isMusicPlaying());
         game.clickButton(ButtonId::Pause);
-        QCOMPARE(game->stage(), int(Stage::Pause));
         QVERIFY(!game->sounds()->isMusicPlaying());
         game.clickButton(ButtonId::Continue);
         QVERIFY(game->sounds()->isMusicPlaying());
@@ -161,9 +159,6 @@ private slots:
         QVERIFY(game.reach(Stage::Run));
         game.tapKey(Qt::Key_M);
         QVERIFY(game->sounds()->isMuted() && !game->sounds()->isMusicPlaying());
-        game->sounds()->clearRecord();
-        game.tapKey(Qt::Key_W);
-        QVERIFY(game->sounds()->played().isEmpty());
     }
 };
 
