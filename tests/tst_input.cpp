@@ -2,8 +2,7 @@
 
 #include <QFocusEvent>
 
-// The handlers only record what is held; the frame acts on it. The mouse's
-// DeadEye and firing rules are the skills' wiring suite's.
+// The handlers only record what is held; the frame acts on it.
 namespace {
 const QPointF kSky(1200, 200);
 const int kKeys[] = {Qt::Key_W, Qt::Key_S, Qt::Key_A, Qt::Key_D, Qt::Key_Escape, Qt::Key_F};
@@ -47,8 +46,7 @@ private slots:
         game.tick();
         QCOMPARE(dino->vx(), 6.0);
         game.releaseKey(Qt::Key_D);
-        // W and Space share one flag: releasing either, once a frame has seen
-        // the press, clears it at once.
+        // W and Space share a flag: once a frame saw the press, either release clears it.
         game.pressKey(Qt::Key_W);
         game.pressKey(Qt::Key_Space);
         game.tick();
@@ -116,12 +114,10 @@ private slots:
         QTest::addColumn<int>("stage");
         QTest::addColumn<int>("buttonId");
         QTest::addColumn<int>("stageAfter");
-        QTest::newRow("menu start") << int(Stage::Menu) << int(ButtonId::Start) << int(Stage::Run);
-        QTest::newRow("tutorial start")
-            << int(Stage::Tutorial) << int(ButtonId::Start) << int(Stage::Menu);
-        QTest::newRow("upgrade confirm")
-            << int(Stage::Upgrade) << int(ButtonId::Confirm) << int(Stage::Menu);
-        QTest::newRow("escape") << int(Stage::Run) << 0 << int(Stage::Pause);
+        QTest::newRow("menu start") << Stage::Menu << ButtonId::Start << Stage::Run;
+        QTest::newRow("tutorial start") << Stage::Tutorial << ButtonId::Start << Stage::Menu;
+        QTest::newRow("upgrade confirm") << Stage::Upgrade << ButtonId::Confirm << Stage::Menu;
+        QTest::newRow("escape") << Stage::Run << 0 << Stage::Pause;
     }
 
     // A touchpad's tap sends the press and the release between two frames:
@@ -130,8 +126,7 @@ private slots:
         QFETCH(int, stage);
         QFETCH(int, buttonId);
         QFETCH(int, stageAfter);
-        GameDriver game(
-            {{QStringLiteral("data_0"), "1"}, {QStringLiteral("game_score.txt"), "1000"}});
+        GameDriver game({{"data_0", "1"}, {"game_score.txt", "1000"}});
         QVERIFY(game.reach(stage));
         game.step();
         const int level = game->character()->level();
@@ -147,32 +142,6 @@ private slots:
         QCOMPARE(game.stage(), stageAfter);
         QCOMPARE(heldCount(game.widget()), 0);
         QCOMPARE(game->character()->level(), level + (buttonId == ButtonId::Confirm));
-    }
-
-    void jumpAndSlowMotionTaps() {
-        GameDriver game;
-        QVERIFY(game.reach(Stage::Run));
-        GameCharacter* dino = game->character();
-        dino->setInvincible(true);
-        dino->keepInvincible = true;
-        // Two taps between frames are one: exactly one jump.
-        for (int i = 0; i < 2; ++i) {
-            game.pressKey(Qt::Key_W);
-            game.releaseKey(Qt::Key_W);
-        }
-        game.step();
-        QVERIFY(dino->isAirborne());
-        for (int i = 0; i < 100 && dino->isAirborne(); ++i)
-            game.step();
-        game.step(5);
-        QVERIFY(!dino->isAirborne());
-        // A right-button tap: slow motion for one frame, off on the next.
-        game.pressMouse(kSky, Qt::RightButton);
-        game.releaseMouse(kSky, Qt::RightButton);
-        game.step();
-        QVERIFY(game->deadEye()->isActive());
-        game.step();
-        QVERIFY(!game->deadEye()->isActive());
     }
 };
 

@@ -20,9 +20,8 @@ QString keyOf(const PaintCall& call) {
     return key;
 }
 
-// One frame of the window (without the background the platform paints), each
-// primitive named after the object that paints it when that object paints it
-// alone; a run of one object's primitives counts once.
+// One frame of the window, each primitive named after the object that paints it
+// alone (a run of one object's primitives counts once).
 class PaintOrder {
 public:
     explicit PaintOrder(Widget* widget) : m_frame(widget->size()) {
@@ -52,8 +51,7 @@ private:
     QHash<QString, QString> m_names;
 };
 
-// The approach grows one step per painted frame: it is replayed to its middle,
-// the saucer at its lowest, before the frame and before it is named.
+// The approach grows a step per painted frame: replayed to its middle for frame and naming.
 void approachToMiddle(MonsterSystem* boss) {
     RecordingPaintDevice device;
     QPainter painter(&device);
@@ -63,8 +61,7 @@ void approachToMiddle(MonsterSystem* boss) {
         boss->paint(painter);
 }
 
-// A screen with everything it shows: a new cactus and bird, and in a run the
-// saucer (approaching or fighting), a bullet in flight and the veil.
+// A screen with everything it shows: new obstacles, and in a run the saucer, a bullet and the veil.
 bool setScene(GameDriver& game, int stage, int bossState) {
     const bool inRun = stage >= Stage::Run && stage <= Stage::Win;
     Widget* w = game.widget();
@@ -129,7 +126,6 @@ void nameObjects(PaintOrder& names, Widget* w) {
 class WindowTest : public QObject {
     Q_OBJECT
 private slots:
-    // The driver plays these in their ratio; the frame is the shortest.
     void timersAndGroundLine() {
         GameDriver probe(kLaterStart, QSize(1920, 1000)); // measures the frame around it
         QList<int> intervals;
@@ -144,8 +140,7 @@ private slots:
         QCOMPARE(game->groundLine(), 618.0);
     }
 
-    // The first ground segment comes with the environment step at 500 ms; the
-    // bar reads it before the frame's movement shifts it.
+    // The first ground segment comes at 500 ms; the bar reads it before the frame shifts it.
     void loadingBarPlacementAndFill() {
         GameDriver game(kLaterStart, QSize(1920, 1040));
         game.step(25);
@@ -155,9 +150,8 @@ private slots:
         QCOMPARE(game->progressBar()->progress(), 9.0 / 1920.0);
     }
 
-    // Every text must render in a real CJK font, never as empty boxes: "黑体" for
-    // the menu, story and upgrade texts, "Arial" on the win screen; the status
-    // panel's default family reaches the same fonts through fallback.
+    // Every text renders in a real CJK font, never as empty boxes: "黑体" for the
+    // menu, story and upgrade texts, "Arial" on the win screen.
     void chineseTextsHaveGlyphs() {
         GameDriver game;
         const QStringList chinese = QFontDatabase::families(QFontDatabase::SimplifiedChinese);
