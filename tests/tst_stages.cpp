@@ -24,12 +24,11 @@ const QMap<int, QString> kScreens = {
 
 QString buttonsShown(const Widget* widget) {
     QStringList shown;
-    for (const GameButton* b : widget->buttons())
-        shown << (b->isVisible() ? QStringLiteral("%1@%2,%3")
-                                       .arg(kButtonNames.value(b->id))
-                                       .arg(b->pos().x())
-                                       .arg(b->pos().y())
-                                 : "-" + kButtonNames.value(b->id));
+    for (const GameButton* b : widget->buttons()) {
+        const QString name = kButtonNames.value(b->id);
+        shown << (b->isVisible() ? name + QString::asprintf("@%g,%g", b->pos().x(), b->pos().y())
+                                 : "-" + name);
+    }
     return shown.join(' ');
 }
 
@@ -123,7 +122,7 @@ private slots:
         QTest::addColumn<bool>("paused");
         QTest::newRow("home from a pause") << false << true;
         QTest::newRow("restart after a death") << true << false;
-        // The pause comes before the health check has seen the death: banked once on the way home.
+        // Paused before the health check saw the death: banked once, on the way home.
         QTest::newRow("home from a pause on the death tick") << true << true;
     }
 
@@ -152,10 +151,8 @@ private slots:
         QVERIFY(!game->rush()->isActive() && !dino->keepInvincible);
         QVERIFY(dino->posture() == Posture::Upright && game->environment()->speed() == 8.0);
         // Only a reset character keeps its start invincibility, until it lands.
-        QCOMPARE(dino->isInvincible(), died);
-        QCOMPARE(dino->hasLanded(), !died);
-        QVERIFY(game.startRun());
-        QVERIFY(!dino->isInvincible());
+        QVERIFY(dino->isInvincible() == died && dino->hasLanded() == !died);
+        QVERIFY(game.startRun() && !dino->isInvincible());
     }
 
     // A first start: the story moves on by itself, clicks do nothing, and the
