@@ -46,9 +46,6 @@ private slots:
         QTest::newRow("2") << 2 << "36/36 0.2 5/5 10" << magazine << 100;
         QTest::newRow("3") << 3 << "36/36 0.2 8/8 10" << recovery << 150;
         QTest::newRow("4") << 4 << "36/36 0.35 8/8 10" << damage << 200;
-        QTest::newRow("5") << 5 << "36/36 0.35 8/8 20" << energy << 250;
-        QTest::newRow("6") << 6 << "52/52 0.35 8/8 20" << magazine << 300;
-        QTest::newRow("7") << 7 << "52/52 0.35 11/11 20" << recovery << 350;
         QTest::newRow("8") << 8 << "52/52 0.5 11/11 20" << damage << 400;
         QTest::newRow("9") << 9 << "52/52 0.5 11/11 30" << energy << 450;
         QTest::newRow("30 caps") << 30 << "148/148 1.25 26/26 80" << magazine << 1500;

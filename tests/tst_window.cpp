@@ -20,36 +20,16 @@ QString keyOf(const PaintCall& call) {
     return key;
 }
 
-// One frame of the window, each primitive named after the object that paints it
-// alone (a run of one object's primitives counts once).
-class PaintOrder {
-public:
-    explicit PaintOrder(Widget* widget) : m_frame(widget->size()) {
-        widget->render(&m_frame, QPoint(), QRegion(), QWidget::DrawChildren);
-    }
-    void name(const QString& object, const std::function<void(QPainter&)>& paint) {
-        RecordingPaintDevice device;
-        QPainter painter(&device);
-        paint(painter);
-        painter.end();
-        for (const PaintCall& call : device.calls())
-            m_names.insert(keyOf(call), object);
-    }
-    QString order() {
-        const QStringList kinds = {"rect", "line", "picture", "text"};
-        QStringList order;
-        for (const PaintCall& call : m_frame.calls()) {
-            const QString name = m_names.value(keyOf(call), kinds[call.kind]);
-            if (order.isEmpty() || order.last() != name)
-                order << name;
-        }
-        return order.join(' ');
-    }
-
-private:
-    RecordingPaintDevice m_frame;
-    QHash<QString, QString> m_names;
-};
+// Names every primitive the object paints alone after it.
+void name(QHash<QString, QString>& names, const QString& object,
+          const std::function<void(QPainter&)>& paint) {
+    RecordingPaintDevice device;
+    QPainter painter(&device);
+    paint(painter);
+    painter.end();
+    for (const PaintCall& call : device.calls())
+        names.insert(keyOf(call), object);
+}
 
 // The approach grows a step per painted frame: replayed to its middle for frame and naming.
 void approachToMiddle(MonsterSystem* boss) {
@@ -85,41 +65,61 @@ bool setScene(GameDriver& game, int stage, int bossState) {
     else if (stage == Stage::Win)
         w->monsterSystem()->monster()->setHealth(0);
     game.tick(stage == Stage::Win ? 130 : 1); // the end picture fades in
+    if (w->monsterSystem()->state() == BossState::Approach)
+        approachToMiddle(w->monsterSystem());
     return game.stage() == stage && (!inRun || !w->bulletSystem()->bullets().isEmpty());
 }
 
-// Named after the frame: painting moves the veil's fade, which the frame has just stepped.
-void nameObjects(PaintOrder& names, Widget* w) {
-    names.name("background", [w](QPainter& p) { w->environment()->paintWhiteBackground(p); });
-    names.name("world", [w](QPainter& p) { w->environment()->paintEnvironment(p); });
-    names.name("bar", [w](QPainter& p) { w->progressBar()->paint(p); });
+// Named after the frame: painting moves what the frame has just stepped (veil, approach).
+QHash<QString, QString> nameObjects(Widget* w) {
+    QHash<QString, QString> names;
+    if (w->monsterSystem()->state() == BossState::Approach)
+        approachToMiddle(w->monsterSystem());
+    name(names, "background", [w](QPainter& p) { w->environment()->paintWhiteBackground(p); });
+    name(names, "world", [w](QPainter& p) { w->environment()->paintEnvironment(p); });
+    name(names, "bar", [w](QPainter& p) { w->progressBar()->paint(p); });
     for (const char* kind : {"cactus", "bird"}) {
-        names.name(kind, [w, kind](QPainter& p) {
+        name(names, kind, [w, kind](QPainter& p) {
             for (const Obstacle* o : kind[0] == 'c' ? w->cactusList() : w->birdList())
                 p.drawPixmap(o->pos(), o->frame);
         });
     }
-    names.name("dino", [w](QPainter& p) {
-        p.drawPixmap(w->character()->position(), w->character()->frame());
-    });
-    names.name("gun", [w](QPainter& p) { p.drawPixmap(w->gun()->position(), w->gun()->frame()); });
-    names.name("veil", [w](QPainter& p) {
+    name(names, "dino",
+         [w](QPainter& p) { p.drawPixmap(w->character()->position(), w->character()->frame()); });
+    name(names, "gun", [w](QPainter& p) { p.drawPixmap(w->gun()->position(), w->gun()->frame()); });
+    name(names, "veil", [w](QPainter& p) {
         p.setBrush(w->deadEye()->veilColor);
         p.drawRects(QList<QRectF>{w->rect()});
     });
-    names.name("boss", [w](QPainter& p) { w->monsterSystem()->paint(p); });
-    names.name("bullets", [w](QPainter& p) { w->bulletSystem()->paintBullets(p); });
-    names.name("panel", [w](QPainter& p) { w->statusBar()->paint(p); });
-    names.name("score", [w](QPainter& p) { w->scoreBoard()->paint(p); });
-    names.name("essence", [w](QPainter& p) { w->essenceDisplay()->paint(p); });
+    name(names, "boss", [w](QPainter& p) { w->monsterSystem()->paint(p); });
+    name(names, "bullets", [w](QPainter& p) { w->bulletSystem()->paintBullets(p); });
+    name(names, "panel", [w](QPainter& p) { w->statusBar()->paint(p); });
+    name(names, "score", [w](QPainter& p) { w->scoreBoard()->paint(p); });
+    name(names, "essence", [w](QPainter& p) { w->essenceDisplay()->paint(p); });
     // floor(1920 / 2) - floor(1127 / 2), 1080 / 2.5 - floor(711 / 2): a 1920 x 1080 window's guide.
-    names.name("guide", [w](QPainter& p) { p.drawPixmap(QPointF(397, 77), w->guideImage()); });
-    names.name("buttons", [w](QPainter& p) {
+    name(names, "guide", [w](QPainter& p) { p.drawPixmap(QPointF(397, 77), w->guideImage()); });
+    name(names, "buttons", [w](QPainter& p) {
         for (const GameButton* button : w->buttons())
             button->paint(p);
     });
     if (w->stage() == Stage::Win) // the fade is over: painting it again changes nothing
-        names.name("end", [w](QPainter& p) { w->environment()->paintEnd(p); });
+        name(names, "end", [w](QPainter& p) { w->environment()->paintEnd(p); });
+    return names;
+}
+
+// The objects a frame of the window paints in order; a run of one object's counts once.
+QString frameOrder(Widget* w) {
+    RecordingPaintDevice frame(w->size());
+    w->render(&frame, QPoint(), QRegion(), QWidget::DrawChildren);
+    const QHash<QString, QString> names = nameObjects(w);
+    const QStringList kinds = {"rect", "line", "picture", "text"};
+    QStringList order;
+    for (const PaintCall& call : frame.calls()) {
+        const QString name = names.value(keyOf(call), kinds[call.kind]);
+        if (order.isEmpty() || order.last() != name)
+            order << name;
+    }
+    return order.join(' ');
 }
 } // namespace
 
@@ -192,14 +192,7 @@ private slots:
         GameDriver game(stage == Stage::Story || stage == Stage::Loading ? kFirstStart
                                                                          : kLaterStart);
         QVERIFY(setScene(game, stage, bossState));
-        const bool approach = game->monsterSystem()->state() == BossState::Approach;
-        if (approach)
-            approachToMiddle(game->monsterSystem());
-        PaintOrder frame(game.widget());
-        if (approach)
-            approachToMiddle(game->monsterSystem());
-        nameObjects(frame, game.widget());
-        QCOMPARE(frame.order(), order);
+        QCOMPARE(frameOrder(game.widget()), order);
     }
 };
 
