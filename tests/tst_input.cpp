@@ -75,8 +75,7 @@ private slots:
         QTest::newRow("game over") << Stage::GameOver;
     }
 
-    // Keys released in another window never arrive: losing the focus clears
-    // every flag, and pauses a run exactly as the pause button does.
+    // Releases in another window never arrive: focus loss clears every flag and pauses a run.
     void focusLoss() {
         QFETCH(int, stage);
         const bool run = stage == Stage::Run;
@@ -106,8 +105,7 @@ private slots:
         QVERIFY(!run || !game->character()->isAirborne());
     }
 
-    // A touchpad's tap sends the press and the release between two frames:
-    // the press still counts for exactly the next frame.
+    // A tap's press and release may both fall between frames: the press counts for the next.
     void tapBetweenFrames() {
         GameDriver game;
         QVERIFY(game.reach(Stage::Menu));

@@ -6,9 +6,8 @@
 #include <climits>
 #include <sys/stat.h>
 
-// The three one-number files, which players edit and corrupt: the game starts
-// with what they read as and writes back only whole numbers. A number beyond
-// int reads as the nearest int, so the next bank keeps "a lot".
+// Players edit and corrupt the one-number files: a number beyond int reads as
+// the nearest int, so the next bank keeps "a lot".
 namespace {
 const QString kScore = QStringLiteral("game_score.txt");
 const QString kMarker = QStringLiteral("data_0");
@@ -25,8 +24,7 @@ ino_t inodeOf(const QString& name) {
 class SavedFilesTest : public QObject {
     Q_OBJECT
 private slots:
-    // Banking reads the file, not the menu's digits, and saturates. Each write
-    // replaces the file (a new inode) rather than truncating it in place.
+    // Banking reads the file, not the menu's digits, and saturates; writes make new inodes.
     void writes() {
         GameDriver game;
         QVERIFY(writeFile(kScore, "120"));
@@ -110,8 +108,7 @@ private slots:
         QTest::newRow("working directory /proc") << kEverything;
     }
 
-    // Nothing can be saved there: the game plays on, buys and banks in play, and
-    // the files stay as they were.
+    // Nothing can be saved there: the game plays on and the files stay as they were.
     void unwritablePlaces() {
         QFETCH(QString, place);
         if (place == kEverything && !QFileInfo::exists("/proc/self/status"))

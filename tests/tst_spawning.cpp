@@ -39,12 +39,10 @@ QList<QPointF> paintedAt(GameDriver& game, QSize size) {
 }
 } // namespace
 
-// Spawning, removal, speeds, animation and drawing of the window's obstacles.
 class SpawningTest : public QObject {
     Q_OBJECT
 private slots:
-    // The menu scrolls with no dinosaur to hit. Newcomers: cacti with their foot
-    // 10 px below the ground line, birds on whole pixels over a 260 px band.
+    // Menu newcomers: cactus feet 10 px under the ground line, birds on whole pixels over 260 px.
     void heightsOverManyCalls() {
         GameDriver game;
         QVERIFY(game.reach(Stage::Menu));
@@ -76,8 +74,7 @@ private slots:
         QTest::newRow("low, 118 px") << Posture::Low << 295.0 << 590.0;
     }
 
-    // Nothing moves: `last` is put `gap` px left of the edge, and a hundred
-    // calls tell whether a newcomer may follow it into `list`.
+    // Nothing moves: may a newcomer follow `last`, put `gap` px left of the edge, into `list`?
     void gapBoundaries() {
         QFETCH(int, posture);
         QFETCH(double, afterCactus);
@@ -121,8 +118,7 @@ private slots:
             game->updateObstacles();
         QVERIFY(cacti.size() == 3 && birds.size() == 4);
 
-        // On the win screen nothing is added but removal goes on: per kind and call,
-        // the first whose shown frame is wholly left of 0.
+        // On the win screen none is added; per kind and call the first wholly out goes.
         game->changeToStage(Stage::Win);
         QList<QList<QPointer<Obstacle>>> watched;
         for (const QList<Obstacle*>* list : {&cacti, &birds}) {

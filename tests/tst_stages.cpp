@@ -10,10 +10,9 @@ const QMap<int, QString> kButtonNames = {
     {ButtonId::Start, "start"}, {ButtonId::Restart, "restart"},   {ButtonId::Pause, "pause"},
     {ButtonId::Quit, "quit"},   {ButtonId::Continue, "continue"}, {ButtonId::Upgrade, "upgrade"},
     {ButtonId::Teach, "teach"}, {ButtonId::Home, "home"},         {ButtonId::Confirm, "confirm"}};
-// Each screen's flags (paused, game over, reload paused, score shown), then its
-// buttons in list order, "-name" when hidden. The tutorial takes the menu's
-// start button over, moved to the end; game over and the win screen take the
-// restart button over, centred and a third lower.
+// Each screen's flags (paused, game over, reload paused, score shown), then its buttons
+// in order, "-name" when hidden. The tutorial takes the menu's start button over, moved
+// to the end; game over and the win screen the restart button, centred and a third lower.
 const QMap<int, QString> kScreens = {
     {Stage::Menu, "0000 start@880,794 teach@1038,873 upgrade@738,873 quit@1820,995"},
     {Stage::Tutorial, "0000 -teach -upgrade -quit start@880,794"},
@@ -151,8 +150,7 @@ private slots:
         QVERIFY(game.startRun() && !dino->isInvincible());
     }
 
-    // A first start: the story moves on by itself, clicks do nothing, and the
-    // tutorial leaves the marker that makes later starts skip both.
+    // The story moves on by itself, ignoring clicks; the tutorial's marker skips both later.
     void storyAndTutorial() {
         GameDriver game(kFirstStart, kSize);
         QVERIFY(game.reach(Stage::Story));
@@ -190,16 +188,9 @@ private slots:
         QVERIFY(game.clickButton(ButtonId::Start) && game.stage() == Stage::Menu);
     }
 
-    void tutorialFitsSmallScreens_data() {
-        QTest::addColumn<QSize>("client");
-        QTest::newRow("1366 x 768") << QSize(1366, 768);
-        QTest::newRow("1280 x 720") << QSize(1280, 720);
-    }
-
-    // Centred at 40 % of the height, the 1127 x 711 guide is shrunk where it would
-    // reach above the window or under the start button (the full size is the window suite's).
+    // The 1127 x 711 guide, centred at 40 % of the height, shrinks to fit above the start button.
     void tutorialFitsSmallScreens() {
-        QFETCH(QSize, client);
+        const QSize client(1366, 768);
         GameDriver game(kLaterStart, client);
         QVERIFY(game.reach(Stage::Tutorial));
         RecordingPaintDevice device(client);

@@ -27,7 +27,6 @@ bool confirmShown(GameDriver& game) {
 }
 } // namespace
 
-// The upgrade screen: what each level is worth and costs, and what buying saves.
 class UpgradeTest : public QObject {
     Q_OBJECT
 private slots:
@@ -54,9 +53,8 @@ private slots:
         QTest::newRow("-3") << -3 << "4/4 0.05 2/2 0" << QString() << -150;
     }
 
-    // Seen with one essence short of the price: confirm shows only for a free level.
-    // The digits at (960 - 157.5, 130); the panel starts 192 px left of them and
-    // 130 px below. Where its buttons go is the stages suite's.
+    // One essence short of the price: confirm shows only for a free level. The digits
+    // at (960 - 157.5, 130); the panel 192 px left of them and 130 px below.
     void levelTable() {
         QFETCH(int, level);
         QFETCH(QString, numbers);
@@ -105,10 +103,8 @@ private slots:
         QTest::newRow("level 30") << QByteArray("30") << QByteArray("1500") << 0 << 31 << 148.0;
         QTest::newRow("level 0") << QByteArray("none") << QByteArray("70") << 70 << 1 << 20.0;
         // The currency passes through the seven-digit display.
-        QTest::newRow("above 9999999")
-            << QByteArray("1") << QByteArray("123456789") << 3456739 << 2 << 36.0;
-        QTest::newRow("negative level")
-            << QByteArray("-3") << QByteArray("10") << 160 << -2 << 20.0;
+        QTest::newRow("big") << QByteArray("1") << QByteArray("123456789") << 3456739 << 2 << 36.0;
+        QTest::newRow("negative") << QByteArray("-3") << QByteArray("10") << 160 << -2 << 20.0;
     }
 
     void purchase() {

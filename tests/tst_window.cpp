@@ -126,8 +126,7 @@ QString frameOrder(Widget* w) {
 class WindowTest : public QObject {
     Q_OBJECT
 private slots:
-    // The first ground segment comes at 500 ms; the loading bar reads it before
-    // the frame shifts it.
+    // The first ground segment comes at 500 ms; the bar reads it before the frame moves it.
     void timersGroundLineAndLoadingBar() {
         GameDriver probe(kLaterStart, QSize(1920, 1000)); // measures the frame around it
         QList<int> intervals;
@@ -146,8 +145,7 @@ private slots:
         QCOMPARE(game->progressBar()->progress(), 9.0 / 1920.0);
     }
 
-    // Every text renders in a real CJK font, never as empty boxes: "黑体" for the
-    // menu, story and upgrade texts, "Arial" on the win screen.
+    // Texts render in a real CJK font: "黑体" for most, "Arial" on the win screen.
     void chineseTextsHaveGlyphs() {
         GameDriver game;
         const QStringList chinese = QFontDatabase::families(QFontDatabase::SimplifiedChinese);
@@ -180,7 +178,6 @@ private slots:
         QTest::newRow("upgrade") << Stage::Upgrade << 0 << world + "text essence rect text buttons";
     }
 
-    // Which objects each screen draws, in which order.
     void paintOrder() {
         QFETCH(int, stage);
         QFETCH(int, bossState);
