@@ -89,6 +89,7 @@ private slots:
         const bool quit = from == Stage::Menu && what == ButtonId::Quit;
         if (quit) // without an event loop, quitting only shows in the log
             QTest::ignoreMessage(QtDebugMsg, "QUIT");
+        QVERIFY(event != Click || game->button(what)); // a missing button fails, not crashes
         const QPointF at = event == Click ? game->button(what)->rect().center() : QPointF(3, 3);
         // A click stays held: the next screen's buttons under it must not act.
         game.pressMouse(at, event == Click ? Qt::LeftButton : Qt::MiddleButton);
