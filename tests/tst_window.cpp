@@ -20,40 +20,18 @@ QString keyOf(const PaintCall& call) {
     return key;
 }
 
-// One frame of the window (without the background the platform paints), each
-// primitive named after the object that paints it when that object paints it
-// alone; a run of one object's primitives counts once.
-class PaintOrder {
-public:
-    explicit PaintOrder(Widget* widget) : m_frame(widget->size()) {
-        widget->render(&m_frame, QPoint(), QRegion(), QWidget::DrawChildren);
-    }
-    void name(const QString& object, const std::function<void(QPainter&)>& paint) {
-        RecordingPaintDevice device;
-        QPainter painter(&device);
-        paint(painter);
-        painter.end();
-        for (const PaintCall& call : device.calls())
-            m_names.insert(keyOf(call), object);
-    }
-    QString order() {
-        const QStringList kinds = {"rect", "line", "picture", "text"};
-        QStringList order;
-        for (const PaintCall& call : m_frame.calls()) {
-            const QString name = m_names.value(keyOf(call), kinds[call.kind]);
-            if (order.isEmpty() || order.last() != name)
-                order << name;
-        }
-        return order.join(' ');
-    }
+// Names every primitive the object paints alone after it.
+void name(QHash<QString, QString>& names, const QString& object,
+          const std::function<void(QPainter&)>& paint) {
+    RecordingPaintDevice device;
+    QPainter painter(&device);
+    paint(painter);
+    painter.end();
+    for (const PaintCall& call : device.calls())
+        names.insert(keyOf(call), object);
+}
 
-private:
-    RecordingPaintDevice m_frame;
-    QHash<QString, QString> m_names;
-};
-
-// The approach grows one step per painted frame: it is replayed to its middle,
-// the saucer at its lowest, before the frame and before it is named.
+// The approach grows a step per painted frame: replayed to its middle for frame and naming.
 void approachToMiddle(MonsterSystem* boss) {
     RecordingPaintDevice device;
     QPainter painter(&device);
@@ -63,8 +41,7 @@ void approachToMiddle(MonsterSystem* boss) {
         boss->paint(painter);
 }
 
-// A screen with everything it shows: a new cactus and bird, and in a run the
-// saucer (approaching or fighting), a bullet in flight and the veil.
+// A screen with everything it shows: new obstacles, and in a run the saucer, a bullet and the veil.
 bool setScene(GameDriver& game, int stage, int bossState) {
     const bool inRun = stage >= Stage::Run && stage <= Stage::Win;
     Widget* w = game.widget();
@@ -88,49 +65,69 @@ bool setScene(GameDriver& game, int stage, int bossState) {
     else if (stage == Stage::Win)
         w->monsterSystem()->monster()->setHealth(0);
     game.tick(stage == Stage::Win ? 130 : 1); // the end picture fades in
+    if (w->monsterSystem()->state() == BossState::Approach)
+        approachToMiddle(w->monsterSystem());
     return game.stage() == stage && (!inRun || !w->bulletSystem()->bullets().isEmpty());
 }
 
-// Named after the frame: painting moves the veil's fade, which the frame has just stepped.
-void nameObjects(PaintOrder& names, Widget* w) {
-    names.name("background", [w](QPainter& p) { w->environment()->paintWhiteBackground(p); });
-    names.name("world", [w](QPainter& p) { w->environment()->paintEnvironment(p); });
-    names.name("bar", [w](QPainter& p) { w->progressBar()->paint(p); });
+// Named after the frame: painting moves what the frame has just stepped (veil, approach).
+QHash<QString, QString> nameObjects(Widget* w) {
+    QHash<QString, QString> names;
+    if (w->monsterSystem()->state() == BossState::Approach)
+        approachToMiddle(w->monsterSystem());
+    name(names, "background", [w](QPainter& p) { w->environment()->paintWhiteBackground(p); });
+    name(names, "world", [w](QPainter& p) { w->environment()->paintEnvironment(p); });
+    name(names, "bar", [w](QPainter& p) { w->progressBar()->paint(p); });
     for (const char* kind : {"cactus", "bird"}) {
-        names.name(kind, [w, kind](QPainter& p) {
+        name(names, kind, [w, kind](QPainter& p) {
             for (const Obstacle* o : kind[0] == 'c' ? w->cactusList() : w->birdList())
                 p.drawPixmap(o->pos(), o->frame);
         });
     }
-    names.name("dino", [w](QPainter& p) {
-        p.drawPixmap(w->character()->position(), w->character()->frame());
-    });
-    names.name("gun", [w](QPainter& p) { p.drawPixmap(w->gun()->position(), w->gun()->frame()); });
-    names.name("veil", [w](QPainter& p) {
+    name(names, "dino",
+         [w](QPainter& p) { p.drawPixmap(w->character()->position(), w->character()->frame()); });
+    name(names, "gun", [w](QPainter& p) { p.drawPixmap(w->gun()->position(), w->gun()->frame()); });
+    name(names, "veil", [w](QPainter& p) {
         p.setBrush(w->deadEye()->veilColor);
         p.drawRects(QList<QRectF>{w->rect()});
     });
-    names.name("boss", [w](QPainter& p) { w->monsterSystem()->paint(p); });
-    names.name("bullets", [w](QPainter& p) { w->bulletSystem()->paintBullets(p); });
-    names.name("panel", [w](QPainter& p) { w->statusBar()->paint(p); });
-    names.name("score", [w](QPainter& p) { w->scoreBoard()->paint(p); });
-    names.name("essence", [w](QPainter& p) { w->essenceDisplay()->paint(p); });
+    name(names, "boss", [w](QPainter& p) { w->monsterSystem()->paint(p); });
+    name(names, "bullets", [w](QPainter& p) { w->bulletSystem()->paintBullets(p); });
+    name(names, "panel", [w](QPainter& p) { w->statusBar()->paint(p); });
+    name(names, "score", [w](QPainter& p) { w->scoreBoard()->paint(p); });
+    name(names, "essence", [w](QPainter& p) { w->essenceDisplay()->paint(p); });
     // floor(1920 / 2) - floor(1127 / 2), 1080 / 2.5 - floor(711 / 2): a 1920 x 1080 window's guide.
-    names.name("guide", [w](QPainter& p) { p.drawPixmap(QPointF(397, 77), w->guideImage()); });
-    names.name("buttons", [w](QPainter& p) {
+    name(names, "guide", [w](QPainter& p) { p.drawPixmap(QPointF(397, 77), w->guideImage()); });
+    name(names, "buttons", [w](QPainter& p) {
         for (const GameButton* button : w->buttons())
             button->paint(p);
     });
     if (w->stage() == Stage::Win) // the fade is over: painting it again changes nothing
-        names.name("end", [w](QPainter& p) { w->environment()->paintEnd(p); });
+        name(names, "end", [w](QPainter& p) { w->environment()->paintEnd(p); });
+    return names;
+}
+
+// The objects a frame of the window paints in order; a run of one object's counts once.
+QString frameOrder(Widget* w) {
+    RecordingPaintDevice frame(w->size());
+    w->render(&frame, QPoint(), QRegion(), QWidget::DrawChildren);
+    const QHash<QString, QString> names = nameObjects(w);
+    const QStringList kinds = {"rect", "line", "picture", "text"};
+    QStringList order;
+    for (const PaintCall& call : frame.calls()) {
+        const QString name = names.value(keyOf(call), kinds[call.kind]);
+        if (order.isEmpty() || order.last() != name)
+            order << name;
+    }
+    return order.join(' ');
 }
 } // namespace
 
 class WindowTest : public QObject {
     Q_OBJECT
 private slots:
-    // The driver plays these in their ratio; the frame is the shortest.
-    void timersAndGroundLine() {
+    // The first ground segment comes at 500 ms; the bar reads it before the frame moves it.
+    void timersGroundLineAndLoadingBar() {
         GameDriver probe(kLaterStart, QSize(1920, 1000)); // measures the frame around it
         QList<int> intervals;
         for (QTimer* timer : probe->timers())
@@ -139,25 +136,16 @@ private slots:
         QCOMPARE(intervals, QList<int>({20, 30, 50, 200, 400, 500, 500, 1000}));
         const int frameExtra = probe->frameGeometry().height() - 1000;
         GameDriver game(kLaterStart, QSize(1920, 1000 - frameExtra));
-        game.tick();
+        game.step(25);
         QCOMPARE(game->frameGeometry().height(), 1000);
         QCOMPARE(game->groundLine(), 618.0);
-    }
-
-    // The first ground segment comes with the environment step at 500 ms; the
-    // bar reads it before the frame's movement shifts it.
-    void loadingBarPlacementAndFill() {
-        GameDriver game(kLaterStart, QSize(1920, 1040));
-        game.step(25);
-        QCOMPARE(game->progressBar()->rect(), QRectF(759, 519, 400, 40));
+        QCOMPARE(game->progressBar()->rect(), QRectF(759, game->rect().center().y(), 400, 40));
         QCOMPARE(game->progressBar()->progress(), 1.0 / 1920.0);
         game.step();
         QCOMPARE(game->progressBar()->progress(), 9.0 / 1920.0);
     }
 
-    // Every text must render in a real CJK font, never as empty boxes: "黑体" for
-    // the menu, story and upgrade texts, "Arial" on the win screen; the status
-    // panel's default family reaches the same fonts through fallback.
+    // Texts render in a real CJK font: "黑体" for most, "Arial" on the win screen.
     void chineseTextsHaveGlyphs() {
         GameDriver game;
         const QStringList chinese = QFontDatabase::families(QFontDatabase::SimplifiedChinese);
@@ -190,7 +178,6 @@ private slots:
         QTest::newRow("upgrade") << Stage::Upgrade << 0 << world + "text essence rect text buttons";
     }
 
-    // Which objects each screen draws, in which order.
     void paintOrder() {
         QFETCH(int, stage);
         QFETCH(int, bossState);
@@ -198,14 +185,7 @@ private slots:
         GameDriver game(stage == Stage::Story || stage == Stage::Loading ? kFirstStart
                                                                          : kLaterStart);
         QVERIFY(setScene(game, stage, bossState));
-        const bool approach = game->monsterSystem()->state() == BossState::Approach;
-        if (approach)
-            approachToMiddle(game->monsterSystem());
-        PaintOrder frame(game.widget());
-        if (approach)
-            approachToMiddle(game->monsterSystem());
-        nameObjects(frame, game.widget());
-        QCOMPARE(frame.order(), order);
+        QCOMPARE(frameOrder(game.widget()), order);
     }
 };
 
