@@ -42,7 +42,7 @@ SANITIZE_TICKS ?= 20000
 # not tracking them lets the leak check run to the end.
 SANITIZE_ASAN_OPTIONS ?= detect_leaks=1:intercept_tls_get_addr=0
 
-.PHONY: bench soak sanitize screenshots art sounds lint-package
+.PHONY: bench soak sanitize faults screenshots art sounds lint-package
 
 bench: deps
 	@cmake -S . -B $(RELEASE_DIR) -DCMAKE_BUILD_TYPE=Release > /dev/null
@@ -63,6 +63,13 @@ sanitize: deps
 		LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp \
 		UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 		./$(SANITIZE_DIR)/tests/soak/brimtalon_soak $(SANITIZE_TICKS)
+
+# Plants each deliberate fault of tools/faults/faults.json in turn and checks
+# that a suite catches it. All of them against every suite takes hours on two
+# cores: narrow it with SUITES=tst_a,tst_b and IDS=U01,W05.
+faults: build
+	@./tools/faults/plant.py --build $(BUILD_DIR) $(if $(SUITES),--suites $(SUITES)) \
+		$(if $(IDS),--ids $(IDS))
 
 # The 1920 x 1080 set, and the same screens at a laptop's SIZE in a folder of
 # their own; `make screenshots LANG=en` renders them with another language's
