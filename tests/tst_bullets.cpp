@@ -71,17 +71,14 @@ private slots:
         s.updateState();
         QVERIFY(first.isNull() && second.isNull() && s.bullets() == QList<Bullet*>{third});
         // One bullet back on every sixth reload step, none while paused.
-        s.setReloadPaused(true);
-        for (int step = 0; step < 20; ++step)
-            s.loadOneBullet();
-        s.setReloadPaused(false);
         QList<int> counts;
-        for (int step = 1; step <= 24; ++step) {
+        for (int step = 0; step < 44; ++step) {
+            s.setReloadPaused(step < 20);
             s.loadOneBullet();
             counts << s.bulletCount();
         }
-        QCOMPARE(counts, QList<int>({0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 1, 2,
-                                     2, 2, 2, 2, 2, 3, 3, 3, 3, 3, 3, 3}));
+        QCOMPARE(counts, QList<int>(20, 0) + QList<int>({0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 1, 2,
+                                                         2, 2, 2, 2, 2, 3, 3, 3, 3, 3, 3, 3}));
     }
 
     // A 15 px segment flying right; both ends are truncated before the test.
