@@ -111,13 +111,12 @@ private slots:
         QVERIFY(bar.rect() == QRectF(3, 4, 400, 40) && bar.progress() == 0.0);
         QList<double> seen; // complete() comes before the value is stored
         connect(&bar, &ProgressBar::complete, this, [&] { seen << bar.progress(); });
-        const std::pair<double, double> cases[] = {{0.5, 0.5}, {-0.5, 0.0}, {0.999, 0.999},
-                                                   {1.0, 1.0}, {1.0, 1.0},  {0.2, 0.2},
-                                                   {1.7, 1.0}};
-        for (const auto& [value, stored] : cases) {
+        QList<double> stored;
+        for (double value : {0.5, -0.5, 0.999, 1.0, 1.0, 0.2, 1.7}) {
             bar.setProgress(value);
-            QCOMPARE(bar.progress(), stored);
+            stored << bar.progress();
         }
+        QCOMPARE(stored, QList<double>({0.5, 0.0, 0.999, 1.0, 1.0, 0.2, 1.0}));
         QCOMPARE(seen, QList<double>({0.999, 1.0, 0.2}));
         bar.placeBelowCenter(QRect(100, 50, 801, 601)); // integer centre (500, 350)
         QVERIFY(bar.rect() == QRectF(300, 350, 400, 40) && bar.position() == QPointF(300, 350));
@@ -182,8 +181,6 @@ private slots:
         panel.updatePosition(screen); // integer shares: the bars are 1080 / 25 = 43 high
         QVERIFY(panel.panelRect() == QRect(48, 777, 624, 259) && bullets.screenRect() == screen);
         const QList<ProgressBar*> bars = {bullets.bar(), deadEye.bar(), rush.bar()};
-        for (int i = 0; i < 3; ++i)
-            QCOMPARE(bars[i]->rect(), QRectF(230.4, 820.8 + 64.8 * i, 288, 43));
 
         // Hidden, the panel draws nothing but still has the owners update their bars.
         RecordingPaintDevice device;
@@ -212,7 +209,7 @@ private slots:
             const PaintCall label = calls.value(3 + 3 * i);
             QCOMPARE(std::tuple(calls.value(2 + 3 * i).rect, label.text, label.textBox.center(),
                                 label.font, label.pen.color()),
-                     std::tuple(bars[i]->rect(), names[i],
+                     std::tuple(QRectF(230.4, 820.8 + 64.8 * i, 288, 43), names[i],
                                 QPointF(76 + 76.5, int(820.8 + 64.8 * i) + 21.5),
                                 QFont(QFont().family(), 20), QColor(40, 40, 40)));
         }
