@@ -18,6 +18,7 @@ struct PaintCall {
     QPen pen;
     QBrush brush;
     QFont font;
+    QRectF textBox; // Text only: from the baseline start, its advance by ascent + descent
 };
 
 class RecordingPaintEngine : public QPaintEngine {
@@ -48,15 +49,18 @@ public:
         call.rect = target;
         call.pixmapSize = pixmap.size();
     }
-    void drawTextItem(const QPointF&, const QTextItem& item) override {
-        record(PaintCall::Text).text = item.text();
+    void drawTextItem(const QPointF& origin, const QTextItem& item) override {
+        PaintCall& call = record(PaintCall::Text);
+        call.text = item.text();
+        call.textBox = QRectF(origin.x(), origin.y() - item.ascent(), item.width(),
+                              item.ascent() + item.descent());
     }
     void drawPolygon(const QPointF*, int, PolygonDrawMode) override {}
     void drawPath(const QPainterPath&) override {}
 
 private:
     PaintCall& record(PaintCall::Kind kind) {
-        calls.append(PaintCall{kind, {}, {}, {}, {}, m_pen, m_brush, m_font});
+        calls.append(PaintCall{kind, {}, {}, {}, {}, m_pen, m_brush, m_font, {}});
         return calls.last();
     }
 

@@ -193,8 +193,8 @@ private slots:
         QVERIFY(rush.isActive());
         rush.update();
         rush.reset(); // also mid-dash: ready again at once, with a full bar
-        QVERIFY(rush.isReady() && !rush.isActive() && rush.elapsed() == 0.0);
-        QCOMPARE(rush.bar()->progress(), 1.0);
+        QVERIFY(rush.isReady() && !rush.isActive() && rush.elapsed() == 0.0 &&
+                rush.bar()->progress() == 1.0);
     }
 
     // A fresh skill waits 30 idle steps before recharging, later only 10.
@@ -251,10 +251,10 @@ private slots:
         for (const auto& [energy, factor, timeFactor, look] : calls) {
             d.setEnergy(energy);
             factor > 0.0 ? d.activate(factor) : d.deactivate();
-            QVERIFY(d.isActive() == (look == 2) && d.timeFactor() == timeFactor);
-            QVERIFY(previous.isNull() && gun.animationType() == look);
+            QCOMPARE(std::tuple(d.isActive(), d.timeFactor(), previous.isNull(),
+                                gun.animationType(), gun.animation()->currentFrame),
+                     std::tuple(look == 2, timeFactor, true, look, 3));
             previous = gun.animation();
-            QCOMPARE(gun.animation()->currentFrame, 3);
             const QPixmap sheet = look == 2 ? QPixmap(":/images/gun_color.png") : plain;
             QCOMPARE(gun.frame().toImage(), sheet.copy(0, 0, 43, 43).toImage());
         }

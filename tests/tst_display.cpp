@@ -99,8 +99,7 @@ private slots:
         const QPointer<GameText> first = list.texts().at(0);
         list.clear();
         QVERIFY(first.isNull() && list.count() == 0 && list.index() == 0);
-        for (int i = 0; i < 300; ++i)
-            list.display(painter);
+        list.display(painter);
         QVERIFY(spy.count() == 2 && device.calls().size() == drawn);
         list.addText(QStringLiteral("again"));
         list.display(painter);
@@ -112,13 +111,12 @@ private slots:
         QVERIFY(bar.rect() == QRectF(3, 4, 400, 40) && bar.progress() == 0.0);
         QList<double> seen; // complete() comes before the value is stored
         connect(&bar, &ProgressBar::complete, this, [&] { seen << bar.progress(); });
-        const std::pair<double, double> cases[] = {{0.5, 0.5}, {-0.5, 0.0}, {0.999, 0.999},
-                                                   {1.0, 1.0}, {1.0, 1.0},  {0.2, 0.2},
-                                                   {1.7, 1.0}};
-        for (const auto& [value, stored] : cases) {
+        QList<double> stored;
+        for (double value : {0.5, -0.5, 0.999, 1.0, 1.0, 0.2, 1.7}) {
             bar.setProgress(value);
-            QCOMPARE(bar.progress(), stored);
+            stored << bar.progress();
         }
+        QCOMPARE(stored, QList<double>({0.5, 0.0, 0.999, 1.0, 1.0, 0.2, 1.0}));
         QCOMPARE(seen, QList<double>({0.999, 1.0, 0.2}));
         bar.placeBelowCenter(QRect(100, 50, 801, 601)); // integer centre (500, 350)
         QVERIFY(bar.rect() == QRectF(300, 350, 400, 40) && bar.position() == QPointF(300, 350));
@@ -138,17 +136,17 @@ private slots:
             bar.paint(painter);
             QVERIFY(painter.pen() == pen && painter.brush() == QBrush(Qt::Dense3Pattern));
             const QList<PaintCall> rects = device.callsOf(PaintCall::Rect);
-            QVERIFY(rects.size() == 2 && rects[0].rect == fill &&
-                    rects[0].pen.style() == Qt::NoPen);
-            QCOMPARE(rects[0].brush, QBrush(QColor(255, 233, 111)));
-            QVERIFY(rects[1].rect == QRectF(10, 20, 300, 30) && rects[1].brush == Qt::NoBrush);
-            QCOMPARE(rects[1].pen, QPen(QColor(1, 2, 3), penWidth));
+            const PaintCall inner = rects.value(0), outline = rects.value(1);
+            QCOMPARE(std::tuple(rects.size(), inner.rect, inner.pen.style(), inner.brush,
+                                outline.rect, outline.brush, outline.pen),
+                     std::tuple(2, fill, Qt::NoPen, QBrush(QColor(255, 233, 111)),
+                                QRectF(10, 20, 300, 30), QBrush(),
+                                QPen(QColor(1, 2, 3), penWidth)));
         }
     }
 
     void buttons() {
         GameButton button(QPixmap(99, 44), QPointF(100, 50));
-        QCOMPARE(button.rect(), QRectF(100, 50, 99, 44));
         QCOMPARE(paintedPixmaps(button), QList<QRectF>{QRectF(100, 50, 99, 44)});
         // Hidden, it still has a hit rectangle: the window decides about clicks.
         button.setVisible(false);
@@ -183,22 +181,17 @@ private slots:
         panel.updatePosition(screen); // integer shares: the bars are 1080 / 25 = 43 high
         QVERIFY(panel.panelRect() == QRect(48, 777, 624, 259) && bullets.screenRect() == screen);
         const QList<ProgressBar*> bars = {bullets.bar(), deadEye.bar(), rush.bar()};
-        for (int i = 0; i < 3; ++i)
-            QCOMPARE(bars[i]->rect(), QRectF(230.4, 820.8 + 64.8 * i, 288, 43));
 
         // Hidden, the panel draws nothing but still has the owners update their bars.
-        QImage image(screen.size(), QImage::Format_RGB32);
-        image.fill(Qt::white);
-        QImage expected = image.copy();
-        QPainter painter(&image);
+        RecordingPaintDevice device;
+        QPainter painter(&device);
         panel.paint(painter);
-        QCOMPARE(image, expected);
+        QVERIFY(device.calls().isEmpty());
         bullets.shoot(QPointF(10, 10), QPoint(100, 10));
         deadEye.setEnergy(25.0);
         panel.updateBars();
-        QVERIFY(bullets.bar()->progress() == 0.9 && deadEye.bar()->progress() == 0.5);
-        QCOMPARE(rush.bar()->progress(), 1.0);
-
+        QCOMPARE(std::tuple(bars[0]->progress(), bars[1]->progress(), bars[2]->progress()),
+                 std::tuple(0.9, 0.5, 1.0));
         // Shown: the outline, then each bar with its 20 pt label centred in a 153 x 43 box.
         const QPen pen(Qt::red, 5);
         painter.setPen(pen);
@@ -206,24 +199,24 @@ private slots:
         panel.setVisible(true);
         panel.paint(painter);
         QVERIFY(painter.pen() == pen && painter.brush() == QBrush(Qt::green));
-        painter.end();
-        painter.begin(&expected);
-        painter.setPen(QPen(QColor(40, 40, 40), 3));
-        painter.drawRect(QRect(48, 777, 624, 259));
-        painter.setFont(QFont(QFont().family(), 20));
-        painter.setPen(QColor(40, 40, 40));
+        const QList<PaintCall> calls = device.calls();
+        QCOMPARE(
+            std::tuple(calls.size(), calls.value(0).rect, calls.value(0).pen, calls.value(0).brush),
+            std::tuple(10, QRectF(48, 777, 624, 259), QPen(QColor(40, 40, 40), 3),
+                       QBrush(Qt::NoBrush)));
         const QStringList names = {"弹药量", "死亡之眼", "技能"};
         for (int i = 0; i < 3; ++i) {
-            bars[i]->paint(painter);
-            painter.drawText(QRect(76, int(820.8 + 64.8 * i), 153, 43), Qt::AlignCenter, names[i]);
+            const PaintCall label = calls.value(3 + 3 * i);
+            QCOMPARE(std::tuple(calls.value(2 + 3 * i).rect, label.text, label.textBox.center(),
+                                label.font, label.pen.color()),
+                     std::tuple(QRectF(230.4, 820.8 + 64.8 * i, 288, 43), names[i],
+                                QPointF(76 + 76.5, int(820.8 + 64.8 * i) + 21.5),
+                                QFont(QFont().family(), 20), QColor(40, 40, 40)));
         }
-        painter.end();
-        QCOMPARE(image, expected);
         // On a laptop the font shrinks until the longest label clears the edges of its box.
         panel.updatePosition(QRect(0, 0, 1280, 720));
-        RecordingPaintDevice device;
-        QPainter narrow(&device);
-        panel.paint(narrow);
+        device.calls().clear();
+        panel.paint(painter);
         const QFont font = device.callsOf(PaintCall::Text).value(0).font;
         QVERIFY(font.pointSize() < 20 && // a 102 px box less two 6 px margins
                 QFontMetrics(font).horizontalAdvance(QStringLiteral("死亡之眼")) <= 90);
