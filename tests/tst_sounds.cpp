@@ -3,10 +3,10 @@
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QTest>
 #include <QtEndian>
 
 #include "soundboard.h"
+#include "testsupport.h"
 
 namespace {
 using Sfx = SoundBoard::Sfx;
@@ -71,9 +71,7 @@ private slots:
         QVERIFY(!loop || (qAbs(sampleAt(pcm, 0)) < 330 && qAbs(sampleAt(pcm, count - 1)) < 330));
     }
     void readerRefusesOtherFormats() {
-        QFile source(SoundBoard::file(Music::Jingle));
-        QVERIFY(source.open(QIODevice::ReadOnly));
-        const QByteArray good = source.readAll();
+        const QByteArray good = readFile(SoundBoard::file(Music::Jingle));
         const auto patched = [&good](int at, QByteArray bytes) {
             return QByteArray(good).replace(at, bytes.size(), bytes);
         };
@@ -89,11 +87,8 @@ private slots:
         };
         QTemporaryDir dir;
         for (const QByteArray& bytes : bad) {
-            QFile file(dir.filePath("bad.wav"));
-            QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-            file.write(bytes);
-            file.close();
-            QVERIFY(SoundMixer::loadClip(file.fileName()).isEmpty());
+            QVERIFY(writeFile(dir.filePath("bad.wav"), bytes));
+            QVERIFY(SoundMixer::loadClip(dir.filePath("bad.wav")).isEmpty());
         }
         QVERIFY(SoundMixer::loadClip(dir.filePath("missing.wav")).isEmpty());
     }
