@@ -7,9 +7,11 @@
 #include "gameids.h"
 #include "paintrecorder.h"
 
+#include "animation.h"
 #include "attachment.h"
 #include "bullet.h"
 #include "bulletsystem.h"
+#include "crashbox.h"
 #include "deadeye.h"
 #include "environmentsystem.h"
 #include "gamebutton.h"
@@ -18,12 +20,13 @@
 #include "monster.h"
 #include "monstersystem.h"
 #include "obstacle.h"
+#include "progressbar.h"
 #include "scoreboard.h"
 #include "skill.h"
 
 #include <QFile>
 #include <QPointer>
-#include <QTest>
+#include <QtTest>
 
 // The whole content of a file; empty when it cannot be read.
 inline QByteArray readFile(const QString& name) {

@@ -1,7 +1,4 @@
-#include "progressbar.h"
 #include "testsupport.h"
-
-#include <QtTest>
 
 namespace {
 const QRect kScreen(0, 0, 800, 600);

@@ -1,9 +1,5 @@
-#include "animation.h"
-#include "crashbox.h"
-#include "progressbar.h"
 #include "testsupport.h"
 
-#include <QtTest>
 #include <tuple>
 
 namespace {

@@ -1,10 +1,7 @@
 #include "gametext.h"
-#include "progressbar.h"
 #include "statusbar.h"
 #include "testsupport.h"
 
-#include <QPainter>
-#include <QtTest>
 #include <algorithm>
 
 namespace {

@@ -2,8 +2,6 @@
 #include "ground.h"
 #include "testsupport.h"
 
-#include <QPainter>
-#include <QtTest>
 #include <cmath>
 #include <memory>
 

@@ -3,7 +3,6 @@
 
 #include <QLocale>
 #include <QRegularExpression>
-#include <QtTest>
 
 namespace {
 // Every text a few frames of the window draw; the story, which each frame

@@ -1,9 +1,6 @@
-#include "animation.h"
-#include "crashbox.h"
 #include "testsupport.h"
 
 #include <QSet>
-#include <QtTest>
 #include <cmath>
 
 namespace {

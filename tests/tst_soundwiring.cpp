@@ -1,6 +1,5 @@
 #include "testsupport.h"
 
-#include "crashbox.h"
 #include "soundboard.h"
 
 #include <QSettings>

@@ -1,7 +1,4 @@
-#include "animation.h"
-#include "crashbox.h"
-
-#include <QtTest>
+#include "testsupport.h"
 
 namespace {
 using Rects = QList<QRectF>;
