@@ -92,19 +92,9 @@ private slots:
         }
         QVERIFY(SoundMixer::loadClip(dir.filePath("missing.wav")).isEmpty());
     }
-    void boardRecordsAndHoldsMusic() {
+    void boardHoldsMusic() {
         SoundBoard board;
         QVERIFY(!board.hasAudioOutput()); // the offscreen platform plays nowhere
-        QList<Sfx> all;
-        for (int i = 0; i < SoundBoard::kSfxCount; ++i) {
-            board.play(Sfx(i));
-            all << Sfx(i);
-        }
-        board.play(Sfx::Explosion);
-        QCOMPARE(board.played(), all << Sfx::Explosion);
-        board.clearRecord();
-        QVERIFY(board.played().isEmpty());
-
         QCOMPARE(board.music(), Music::None);
         QVERIFY(!board.isMusicPlaying());
         board.setMusic(Music::Boss);
