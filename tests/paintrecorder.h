@@ -69,8 +69,7 @@ private:
     QFont m_font;
 };
 
-// An image only for its metrics (96 dots per inch, no device pixel ratio): its
-// pixels are never touched.
+// An image only for its metrics (96 dpi, no device pixel ratio); its pixels stay untouched.
 class RecordingPaintDevice : public QImage {
 public:
     explicit RecordingPaintDevice(QSize size = QSize(1920, 1080))

@@ -5,8 +5,7 @@
 #include <QtTest>
 
 namespace {
-// Runs the game (offscreen, as every test) in `workDir`, with a runtime folder
-// of its own so Qt has nothing to warn about on stderr.
+// The game in `workDir`, with a runtime folder of its own so that Qt warns nothing on stderr.
 void start(QProcess& game, const QString& workDir, const QStringList& arguments) {
     static QTemporaryDir runtimeDir;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();

@@ -5,8 +5,7 @@
 #include <QRegularExpression>
 
 namespace {
-// Every text a few frames of the window draw; the story, which each frame
-// moves on, is drawn to its end.
+// Every text a few frames draw; the story, which each frame moves on, to its end.
 QString drawnTexts(GameDriver& game) {
     QStringList texts;
     for (int frame = 0; frame < 3 || game->stage() == Stage::Story; ++frame) {

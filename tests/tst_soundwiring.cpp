@@ -15,8 +15,7 @@ int played(GameDriver& game, Sfx sfx) {
     return game->sounds()->played().count(sfx);
 }
 
-// Frames as the program plays them (the saucer's approach counts painted
-// frames), until the condition holds (at most `limit` frames).
+// Painted frames (the saucer's approach counts them) until `done`, at most `limit`.
 template <typename Condition> bool tickUntil(GameDriver& game, Condition done, int limit = 2000) {
     for (int i = 0; i < limit && !done(); ++i)
         game.tick();
@@ -101,8 +100,7 @@ private slots:
         game.tick();
         QCOMPARE(played(game, Sfx::SlowOn), 1);
         QCOMPARE(game->sounds()->musicVolume() < 0.3, true);
-        // Held, the left button fires as fast as the magazine allows, then
-        // clicks once on the empty magazine.
+        // Held, the left button empties the magazine, then clicks once on it empty.
         const int magazine = game->bulletSystem()->bulletCount();
         game.pressMouse(kSky);
         game.tick();

@@ -1,8 +1,6 @@
-// Runs the game's own main() (compiled in as brimtalon_main) offscreen in a
-// temporary working directory and quits it after a while through the event
-// loop, the way a closing window ends the game. Under the sanitizer build
-// this shows that a clean exit leaves nothing leaked: the parentless dash
-// skill and loading bar and the character's collision box included.
+// The game's own main() (as brimtalon_main) in a temporary directory, quit through the
+// event loop as a closing window quits it: under the sanitizer build a clean exit
+// must leak nothing, the parentless dash skill, loading bar and collision box included.
 
 #include "gamedriver.h"
 
@@ -17,8 +15,7 @@ int brimtalon_main(int argc, char* argv[]);
 namespace {
 constexpr int kRunMs = 1500;
 
-// Called from the application's constructor, before the event loop exists:
-// the quit is armed from the loop's first pass.
+// Runs in the application's constructor, before the loop: the quit is armed from its first pass.
 void armQuit() {
     QMetaObject::invokeMethod(
         QCoreApplication::instance(),

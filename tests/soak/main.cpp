@@ -1,6 +1,5 @@
-// brimtalon_soak TICKS [SEED]: the real window, offscreen, played by the game
-// driver under seeded random keys and clicks aimed at each screen's buttons,
-// its invariants checked before every tick. The first broken one exits non-zero.
+// brimtalon_soak TICKS [SEED]: the real window under seeded random keys and clicks,
+// its invariants checked before every tick; the first broken one exits non-zero.
 
 #include "testsupport.h"
 
@@ -17,22 +16,17 @@
 #include <utility>
 
 namespace {
-// A soak this long must have seen every stage, a win, a death, a purchase and
-// a program restart.
+// A soak this long must have seen every stage, a win, a death, a purchase and a restart.
 constexpr qint64 kCoverageFrom = 50000;
-// What the game may hold at any moment; game over keeps the menu's four
-// buttons hidden next to its own.
+// What the game may hold; game over keeps the menu's four buttons hidden beside its own.
 constexpr int kStageCount = 9, kMaxCacti = 3, kMaxBirds = 4, kListBound = 500, kMaxButtons = 5;
-// The keys a player's fingers find and their chance to be pressed in a tick;
-// each is let go at a tenth. The game ignores the last two.
+// Keys with their chance to be pressed in a tick (let go at a tenth); the last two do nothing.
 constexpr std::pair<int, double> kKeys[] = {
     {Qt::Key_W, 0.04},       {Qt::Key_Space, 0.02}, {Qt::Key_S, 0.02},
     {Qt::Key_A, 0.02},       {Qt::Key_D, 0.02},     {Qt::Key_F, 0.008},
     {Qt::Key_Escape, 0.004}, {Qt::Key_Q, 0.004},    {Qt::Key_Return, 0.004}};
 
-// The objects under the window that stay whatever happens on screen: all but
-// the buttons, obstacles, grounds, clouds, bullets, the saucer with its
-// projectiles and the story texts, which come and go.
+// The window's objects that stay: all but those that come and go with the screens and runs.
 int fixedObjects(const Widget& w) {
     int count = int(w.findChildren<QObject*>().size());
     const auto drop = [&count](const QObject* o) {
@@ -69,8 +63,7 @@ public:
         m_game.setUpkeep([this] { check(); });
     }
 
-    // The quit button ends the program; the player starts it again, now and
-    // then as a first start. Returns the first broken invariant, if any.
+    // Quitting ends the program; it starts again, now and then as a first start.
     QString run(qint64 ticks) {
         startProgram(false);
         while (m_failure.isEmpty() && m_ticks < ticks) {
@@ -108,10 +101,8 @@ private:
             fail("a restart reads another bank or level");
     }
 
-    // One thing a player does on the current screen after looking at it for a
-    // moment; true when it quit the program. The menu mostly starts a run and
-    // quits after a few, a pause mostly continues, the upgrade screen buys when
-    // it can.
+    // One thing a player does on a screen after a look at it; true when it quit the program.
+    // The menu mostly starts a run, a pause mostly continues, the upgrade screen buys.
     bool act() {
         const int stage = m_game.stage();
         if (stage == Stage::Loading || stage == Stage::Story || stage == Stage::Run) {
@@ -136,9 +127,8 @@ private:
         return m_game.clickButton(id) && stage == Stage::Menu && id == ButtonId::Quit;
     }
 
-    // Keys held and let go at random, slow motion now and then with shots at
-    // the first cactus; in a boss run at the saucer, which is called at once,
-    // cannot hurt the dinosaur and comes weakened, so that a fight takes seconds.
+    // Random keys, slow motion with shots at the first cactus; in a boss run at a saucer
+    // called at once, harmless to the dinosaur and weakened, so a fight takes seconds.
     void playRun() {
         Widget& w = *m_game.widget();
         MonsterSystem* boss = w.monsterSystem();
@@ -185,9 +175,8 @@ private:
             m_failure = QStringLiteral("tick %1: %2").arg(m_ticks).arg(what);
     }
 
-    // Run before every tick, on what the previous one left. The bank rises only
-    // when a run ends and falls only when a level is bought, which it always
-    // pays for; the level in play is the saved one. The amounts are the suites'.
+    // Before every tick: the bank rises only when a run ends and falls only when a level
+    // is bought; the level in play is the saved one.
     void check() {
         const Widget& w = *m_game.widget();
         const int stage = w.stage(), before = std::exchange(m_stage, stage);
