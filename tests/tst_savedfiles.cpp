@@ -6,8 +6,7 @@
 #include <climits>
 #include <sys/stat.h>
 
-// Players edit and corrupt the one-number files: a number beyond int reads as
-// the nearest int, so the next bank keeps "a lot".
+// Players edit and corrupt the one-number files: beyond int reads as the nearest int.
 namespace {
 const QString kScore = QStringLiteral("game_score.txt");
 const QString kMarker = QStringLiteral("data_0");

@@ -14,13 +14,15 @@ bool shows(GameDriver& game, bool aim) {
            game->cursor().hotSpot() == expected.hotSpot();
 }
 
-void right(GameDriver& game, bool down, int count = 1) {
-    down ? game.pressMouse(kSky, Qt::RightButton) : game.releaseMouse(kSky, Qt::RightButton);
-    sceneOnly(game, count);
-}
-
 double speed(GameDriver& game) {
     return game->environment()->speed();
+}
+
+// Presses or releases the right button and lets the frames run; the world's speed after them.
+double right(GameDriver& game, bool down, int count = 1) {
+    down ? game.pressMouse(kSky, Qt::RightButton) : game.releaseMouse(kSky, Qt::RightButton);
+    sceneOnly(game, count);
+    return speed(game);
 }
 
 // The veil's alpha after each of `count` painted frames.
@@ -43,10 +45,8 @@ private slots:
         DeadEye* deadEye = game->deadEye();
         // Exactly 1.0: DeadEye refuses, but the world slows for that frame only.
         deadEye->setEnergy(1.0);
-        right(game, true);
-        QVERIFY(!deadEye->isActive() && speed(game) == 0.8);
-        right(game, false);
-        QCOMPARE(speed(game), 8.0);
+        QVERIFY(right(game, true) == 0.8 && !deadEye->isActive());
+        QCOMPARE(right(game, false), 8.0);
 
         // 1.5 starts, a drain step leaves 0.5, and the next frame stops it.
         deadEye->setEnergy(1.5);
@@ -152,12 +152,9 @@ private slots:
         right(game, true);
         game.tapKey(Qt::Key_F);
         QVERIFY(rush->isActive() && game->character()->isInvincible() && speed(game) == 1.6);
-        right(game, false);
-        QCOMPARE(speed(game), 16.0);
-        right(game, true);
-        QCOMPARE(speed(game), 0.8);
-        right(game, false, 3);
-        QVERIFY(!game->deadEye()->isActive() && rush->isActive() && speed(game) == 16.0);
+        QCOMPARE(right(game, false), 16.0);
+        QCOMPARE(right(game, true), 0.8);
+        QVERIFY(right(game, false, 3) == 16.0 && !game->deadEye()->isActive() && rush->isActive());
     }
 
     void slowMotionEndsWithTheRun_data() {

@@ -156,8 +156,7 @@ private slots:
         QVERIFY(cactus->frame.cacheKey() == cactus->image().cacheKey() &&
                 cactus->explosion->tickCount == 0 && counters(dino->animation()) == dinoCounters);
 
-        // Starting a run blows up the leftovers without score (a cactus keeps its hit
-        // position). Speeds are set every movement frame, birds at 1.3 times the world's.
+        // A run blows up leftovers scoreless (cactus hit position kept); birds fly 1.3x as fast.
         cactus->exploding = false;
         cactus->setHitPos(QPointF(-1, -1));
         cactus->setSpeed(123.0);

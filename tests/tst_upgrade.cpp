@@ -85,10 +85,9 @@ private slots:
             QCOMPARE(call.font.pointSize(), &call == &texts.first() ? 25 : 20);
             QCOMPARE(call.pen.color(), QColor(40, 40, 40));
         }
-        QCOMPARE(text, QStringLiteral("能量精粹当前等级为：%1升级效果:%2升级所需能量精粹:%3")
-                           .arg(level)
-                           .arg(effect)
-                           .arg(price));
+        const QString expected =
+            QStringLiteral("能量精粹当前等级为：%1升级效果:%2升级所需能量精粹:%3");
+        QCOMPARE(text, expected.arg(level).arg(effect).arg(price));
         QCOMPARE(confirmShown(*game), price <= 0);
     }
 
@@ -123,13 +122,13 @@ private slots:
         // The screen's quit shares its id with the menu's, but only leaves the screen.
         QVERIFY(buys || game->clickButton(ButtonId::Quit));
         QCOMPARE(w->stage(), Stage::Menu);
-        QCOMPARE(w->character()->level(), levelAfter);
-        QCOMPARE(readFile("data_1"), buys ? QByteArray::number(levelAfter) : levelFile);
-        QCOMPARE(readFile("game_score.txt"), QByteArray::number(essenceAfter));
-        QCOMPARE(w->essenceDisplay()->number(), essenceAfter);
         // The menu applies the new level at once, and the next run starts full.
-        QVERIFY(w->deadEye()->maxEnergy == maxEnergyAfter &&
-                w->deadEye()->energy() == maxEnergyAfter);
+        QCOMPARE(std::tuple(w->character()->level(), readFile("data_1"), readFile("game_score.txt"),
+                            w->essenceDisplay()->number(), w->deadEye()->maxEnergy,
+                            w->deadEye()->energy()),
+                 std::tuple(levelAfter, buys ? QByteArray::number(levelAfter) : levelFile,
+                            QByteArray::number(essenceAfter), essenceAfter, maxEnergyAfter,
+                            maxEnergyAfter));
     }
 };
 
