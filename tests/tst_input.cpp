@@ -107,14 +107,14 @@ private slots:
         GameDriver game;
         QVERIFY(game.reach(Stage::Menu));
         game.step();
-        const QPointF start = game->button(ButtonId::Start)->rect().center();
-        game.pressMouse(start);
-        game.releaseMouse(start);
-        game.step();
+        const auto tap = [&game](QPointF at, Qt::MouseButton button) {
+            game.pressMouse(at, button);
+            game.releaseMouse(at, button);
+            game.step();
+        };
+        tap(game->button(ButtonId::Start)->rect().center(), Qt::LeftButton);
         QVERIFY(game.stage() == Stage::Run && heldCount(game.widget()) == 0);
-        game.pressMouse(kSky, Qt::RightButton);
-        game.releaseMouse(kSky, Qt::RightButton);
-        game.step();
+        tap(kSky, Qt::RightButton);
         QVERIFY(game->deadEye()->isActive());
         game.step();
         QVERIFY(!game->deadEye()->isActive());

@@ -93,10 +93,8 @@ private slots:
                                   : int(game->isFirstStart()),
                  expected);
         QCOMPARE(QFileInfo(file).isDir(), setup == Directory);
-        if (setup == Content)
-            QCOMPARE(readFile(file), content);
-        else if (setup == Missing && file != kMarker)
-            QCOMPARE(readFile(file), QByteArray::number(expected));
+        const bool created = setup == Missing && file != kMarker;
+        QCOMPARE(readFile(file), created ? QByteArray::number(expected) : content);
     }
 
     void unwritablePlaces_data() {

@@ -25,7 +25,6 @@ double right(GameDriver& game, bool down, int count = 1) {
     return speed(game);
 }
 
-// The veil's alpha after each of `count` painted frames.
 QList<int> veilOverPaints(GameDriver& game, int count) {
     QList<int> alphas;
     while (alphas.size() < count) {
