@@ -108,8 +108,6 @@ private slots:
     // Nothing can be saved there: the game plays on and the files stay as they were.
     void unwritablePlaces() {
         QFETCH(QString, place);
-        if (place == kEverything && !QFileInfo::exists("/proc/self/status"))
-            QSKIP("No /proc to use as an unwritable working directory.");
         GameDriver game({{kMarker, "1"}, {kLevel, "1"}, {kScore, "5000"}});
         QVERIFY(place == kEverything ? QDir::setCurrent("/proc")
                                      : QFile::remove(place) && QDir::current().mkdir(place));

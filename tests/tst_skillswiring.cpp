@@ -98,12 +98,11 @@ private slots:
                 bullets->updateShootCD();
                 sceneOnly(game);
             }
+            return int(bullets->bullets().size());
         };
-        coolDown(2);
-        QCOMPARE(bullets->bullets().size(), 2);
+        QCOMPARE(coolDown(2), 2);
         right(game, false);
-        coolDown(3);
-        QCOMPARE(bullets->bullets().size(), 2);
+        QCOMPARE(coolDown(3), 2);
         game.releaseMouse(kAim);
 
         // Home from the pause: no bullet in flight, a full magazine, the panel hidden.
@@ -131,9 +130,7 @@ private slots:
         const QPointF muzzle = game->gun()->center();
         target->setPos(QPointF(400.0, bird ? muzzle.y() - 37.0 : target->pos().y()));
         const QPointF aim = bird ? QPointF(438.0, muzzle.y()) : target->pos() + QPointF(25.0, 50.0);
-        game.pressMouse(aim);
-        sceneOnly(game);
-        game.releaseMouse(aim);
+        game.click(aim);
         QCOMPARE(game->bulletSystem()->bullets().size(), 1);
         const QPointer<Bullet> bullet = game->bulletSystem()->bullets().first();
         game->scoreBoard()->setScore(0);

@@ -99,9 +99,8 @@ private slots:
         else if (event == Switch)
             game->changeToStage(what);
         game.tick(quit ? 1 : 4);
-        QCOMPARE(game.stage(), to);
-        QCOMPARE(screenShown(game.widget()), kScreens.value(to));
-        QCOMPARE(game->mousePos(), quit ? at : QPointF(-100, -100));
+        QCOMPARE(std::tuple(game.stage(), screenShown(game.widget()), game->mousePos()),
+                 std::tuple(to, kScreens.value(to), quit ? at : QPointF(-100, -100)));
         // The run's score lives until the menu or a new run resets it; a run ticks on.
         const int score = game->scoreBoard()->score();
         const bool reset =
@@ -174,8 +173,7 @@ private slots:
         }
         QCOMPARE(game.stage(), Stage::Tutorial);
         QCOMPARE(readFile("data_0"), QByteArray("1"));
-        // A second visit restarts the story; a second connection of the window's slot (before
-        // this one) would write data_0 again.
+        // A second visit restarts the story; a second connection of its slot would rewrite data_0.
         TextList* story = game->textList();
         connect(story, &TextList::end, this, [] { QFile::remove("data_0"); });
         game->gameIntro();

@@ -48,8 +48,7 @@ private slots:
         QTest::newRow("-3") << -3 << "4/4 0.05 2/2 0" << QString() << -150;
     }
 
-    // One essence short of the price: confirm shows only for a free level. The digits
-    // at (960 - 157.5, 130); the panel 192 px left of them and 130 px below.
+    // One essence short: confirm shows only for a free level. Digits at (960 - 157.5, 130).
     void levelTable() {
         QFETCH(int, level);
         QFETCH(QString, numbers);
