@@ -93,7 +93,6 @@ private slots:
         game.tick();
         QVERIFY(game.stage() == (run ? Stage::Pause : stage) &&
                 game->isPaused() == (stage != Stage::Menu));
-        // Nothing is left stuck when the player comes back.
         QVERIFY(!run || (!game->deadEye()->isActive() && game.clickButton(ButtonId::Continue)));
         game.tick(3);
         QCOMPARE(std::tuple(game.stage(), game->character()->vx(), game->deadEye()->isActive(),
@@ -105,7 +104,6 @@ private slots:
     void tapBetweenFrames() {
         GameDriver game;
         QVERIFY(game.reach(Stage::Menu));
-        game.step();
         const auto tap = [&game](QPointF at, Qt::MouseButton button) {
             game.pressMouse(at, button);
             game.releaseMouse(at, button);

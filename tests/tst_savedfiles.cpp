@@ -84,9 +84,8 @@ private slots:
         QFETCH(QByteArray, content);
         QFETCH(int, expected);
         GameDriver game;
-        QVERIFY(QFile::remove(file));
-        QVERIFY(setup != Directory || QDir::current().mkdir(file));
-        QVERIFY(setup != Content || writeFile(file, content));
+        QVERIFY(QFile::remove(file) && (setup != Directory || QDir::current().mkdir(file)) &&
+                (setup != Content || writeFile(file, content)));
         game.restart();
         QCOMPARE(file == kScore   ? game->readEssence()
                  : file == kLevel ? game->character()->level()

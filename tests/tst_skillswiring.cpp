@@ -63,8 +63,7 @@ private slots:
         sceneOnly(game);
         QVERIFY(shows(game, true));
         // The veil fades in by 5 a painted frame up to 50, and out again.
-        QCOMPARE(veilOverPaints(game, 12),
-                 QList<int>({5, 10, 15, 20, 25, 30, 35, 40, 45, 50, 50, 50}));
+        QCOMPARE(veilOverPaints(game, 11), QList<int>({5, 10, 15, 20, 25, 30, 35, 40, 45, 50, 50}));
         // 1.0 left is not below 1.0: it goes on until it runs dry inside the energy step.
         deadEye->updateEnergy();
         sceneOnly(game, 3);
@@ -105,7 +104,6 @@ private slots:
         QCOMPARE(coolDown(3), 2);
         game.releaseMouse(kAim);
 
-        // Home from the pause: no bullet in flight, a full magazine, the panel hidden.
         game.tapKey(Qt::Key_Escape);
         QVERIFY(game.clickButton(ButtonId::Home) && game.stage() == Stage::Menu);
         QVERIFY(bullets->bullets().isEmpty() && bullets->bulletCount() == 5 && !panel->isVisible());

@@ -1,9 +1,5 @@
 #include "testsupport.h"
 
-#include <QPainter>
-
-#include <memory>
-
 namespace {
 // A later start on the upgrade screen, laid out by its first frame.
 std::unique_ptr<GameDriver> openUpgradeScreen(const QByteArray& level, const QByteArray& essence) {
