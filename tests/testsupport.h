@@ -1,8 +1,7 @@
 #pragma once
 
-// What the suites share: the game driver (and its scoped working directory),
-// the recording paint device, the game's objects as the window holds them, and
-// whole-file access for checking saved files.
+// What the suites share: the game driver, the recording paint device, the game's
+// objects and whole-file access for checking saved files.
 #include "gamedriver.h"
 #include "gameids.h"
 #include "paintrecorder.h"
@@ -41,10 +40,8 @@ inline bool writeFile(const QString& name, const QByteArray& content) {
            file.write(content) == content.size();
 }
 
-// Leaves one cactus and one bird, both new from the window's own spawner: the
-// others (some may be exploding) are pushed out of the window, where the
-// spawner removes them, and the cactus is kept clear of the gap a bird needs.
-// Nothing else moves meanwhile.
+// Leaves one cactus and one bird, both new from the window's own spawner, which
+// removes the others once pushed out; the cactus stays clear of a bird's gap.
 inline void freshObstacles(Widget* w) {
     QList<QPointer<Obstacle>> leftovers;
     for (Obstacle* o : w->cactusList() + w->birdList())
@@ -83,8 +80,7 @@ struct Playfield {
     }
 };
 
-// Only the frame slot, without the slower timers: nothing spawns, scores,
-// reloads or drains by itself meanwhile.
+// Only the frame slot: nothing spawns, scores, reloads or drains meanwhile.
 inline void sceneOnly(GameDriver& game, int count = 1) {
     for (int i = 0; i < count; ++i)
         game->updateScene();

@@ -13,8 +13,8 @@ double length(const Ground* g) {
     return g->p2().x() - g->p1().x();
 }
 
-// The segments one updateState call appended at ground height y: flats of 180 to
-// under 300 px, or three-piece bumps k px high that only follow a flat.
+// Segments one updateState appended at ground y: flats of [180, 300) px, or
+// three-piece bumps k px high that only follow a flat.
 void checkNewSegments(const QList<Ground*>& added, const Ground* previous, double y, int& bumps) {
     for (int i = 0; i < added.size(); previous = added[i - 1]) {
         const Ground* a = added[i];

@@ -1,7 +1,5 @@
 #include "testsupport.h"
 
-#include "animation.h"
-
 #include <cmath>
 
 namespace {

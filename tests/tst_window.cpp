@@ -1,6 +1,5 @@
 #include "testsupport.h"
 
-#include "progressbar.h"
 #include "statusbar.h"
 
 #include <QFontDatabase>
