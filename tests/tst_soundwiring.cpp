@@ -71,13 +71,9 @@ private slots:
         QCOMPARE(played(game, Sfx::Dash), 1);
 
         // The dash is invincible: a cactus it runs into explodes.
-        Obstacle* cactus = nullptr;
-        for (int i = 0; i < 300 && !cactus; ++i) {
-            game->updateObstacles();
-            for (Obstacle* candidate : game->cactusList())
-                cactus = candidate->active ? candidate : cactus;
-        }
-        QVERIFY(cactus);
+        freshObstacles(game.widget());
+        Obstacle* cactus = game->cactusList().value(0);
+        QVERIFY(cactus && cactus->active && game->rush()->isActive());
         const int explosions = played(game, Sfx::Explosion);
         cactus->setPos(game->character()->position());
         QVERIFY(tickUntil(
