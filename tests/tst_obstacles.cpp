@@ -121,6 +121,7 @@ private slots:
         World w;
         auto* bird = static_cast<Bird*>(w.make(KindBird, QPointF(100.5, 0.0)));
         bird->updateCrashBox();
+        QCOMPARE(bird->animation->ticksPerFrame, 2);
         QCOMPARE(bird->crashBox()->rects(),
                  (QList<QRectF>{QRectF(104.5, 11, 24, 27), QRectF(129.5, 5, 18, 64),
                                 QRectF(147.5, 35, 36, 18)}));

@@ -69,6 +69,7 @@ private slots:
         reads("2^64 + 1", "18446744073709551617", INT_MAX);
         reads("19 digits, beyond 64 bits", "9999999999999999999", INT_MAX);
         reads("hex beyond 64 bits", "0x1FFFFFFFFFFFFFFFF", INT_MAX);
+        reads("16 hex digits, 64 bits", "0xFFFFFFFFFFFFFFFF", INT_MAX);
         reads("binary beyond 64 bits", "0b1" + QByteArray(70, '0'), INT_MAX);
         reads("leading zeros are not size", QByteArray(40, '0') + "5", 5);
         reads("hex after a sign is not hex", "-0x1F", 0);
