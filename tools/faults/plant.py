@@ -6,8 +6,9 @@ For every fault in faults.json (or those named with --ids) the old text is
 replaced by the new one in a source file, the suites are rebuilt and run, the
 failing test functions are recorded and the file is restored (also on Ctrl-C).
 Faults marked "missed" have no effect a suite can see (e.g. they change what is
-mixed into a sound card the offscreen tests never open); every other one must
-make at least one suite fail. The exit status is 1 when one does not.
+mixed into a sound card the offscreen tests never open) or only shift the odds
+of a random draw; every other one must make at least one suite fail. The exit
+status is 1 when one does not.
 
 usage: tools/faults/plant.py [--build DIR] [--suites tst_a,tst_b] [--ids U01,W05]
                              [--out results.json]
