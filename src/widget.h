@@ -9,6 +9,7 @@
 #include <QWidget>
 
 #include <memory>
+#include <optional>
 
 class BulletSystem;
 class DeadEye;
@@ -38,8 +39,9 @@ public:
     explicit Widget(QWidget* parent = nullptr);
     ~Widget() override;
 
+    // The bank: the saved number, or the one a failed save keeps in play.
     int readEssence() const;
-    void writeEssence(int value) const;
+    void writeEssence(int value);
 
     // Read access for the game's own tools (tests, benchmark, soak driver).
     int stage() const { return m_stage; }
@@ -70,6 +72,8 @@ public:
     SoundBoard* sounds() const { return m_sounds; }
     const Cursors& cursors() const { return m_cursors; }
     const QPixmap& guideImage() const { return m_guideImage; }
+    // "Could not save" is on the screen.
+    bool isSaveNoticeShown() const { return m_saveNoticeSteps > 0; }
     QList<QTimer*> timers() const;
 
 public slots:
@@ -134,6 +138,9 @@ private:
     GameButton* takeOverButton(int id, const QString& picture);
     void clearButtons();
     void bankScore();
+    void showEssence(int bank);
+    void recordLevelSave(bool saved);
+    void noticeFailedSave();
     void stopDeadEye();
     void explodeObstacles();
     void connectSounds();
@@ -153,6 +160,8 @@ private:
     void animateObstacles();
     void paceAnimations();
 
+    void paintScreen(QPainter& painter);
+    void paintSaveNotice(QPainter& painter);
     void paintWorld(QPainter& painter);
     void paintObstacles(QPainter& painter);
     void paintVeil(QPainter& painter);
@@ -225,4 +234,10 @@ private:
     bool m_slowMotionSounding = false;
     bool m_dryClickMade = false;
     bool m_cursorChosen = false;
+    // The bank as shown, all of it: the display keeps only its last digits.
+    int m_bank = 0;
+    // What could not be saved stays in play and is saved again with the next bank.
+    std::optional<int> m_unsavedEssence;
+    bool m_levelUnsaved = false;
+    int m_saveNoticeSteps = 0;
 };

@@ -127,5 +127,9 @@ has begun.</translation>
         <source>升级所需能量精粹:%1</source>
         <translation>Cost: %1 Energy Essence</translation>
     </message>
+    <message>
+        <source>无法保存</source>
+        <translation>Could not save</translation>
+    </message>
 </context>
 </TS>

@@ -13,6 +13,7 @@
 #include <QKeyEvent>
 #include <QMetaMethod>
 #include <QMouseEvent>
+#include <QStandardPaths>
 #include <QTimer>
 
 #include <algorithm>
@@ -43,6 +44,8 @@ ScopedWorkingDirectory::~ScopedWorkingDirectory() {
 GameDriver::GameDriver(const SavedFiles& files, QSize clientSize, const QString& directory)
     : m_size(clientSize), m_directory(directory),
       m_image(clientSize, QImage::Format_ARGB32_Premultiplied) {
+    // The window reads and writes settings (the sound's); never the player's own.
+    QStandardPaths::setTestModeEnabled(true);
     for (auto it = files.cbegin(); it != files.cend(); ++it) {
         QFile file(it.key());
         if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
