@@ -142,9 +142,19 @@ def arguments():
                                                               'faults.json'))
     args.work = os.path.abspath(args.work or os.path.join(args.source, 'build-faults'))
     args.jobs = max(1, args.jobs)
-    if args.source == args.work or args.source.startswith(args.work + os.sep):
+    if args.source == args.work or inside(args.source, args.work):
         parser.error('--work must not hold the source')
+    # Anything else in it could be the project's own files, or another build.
+    found = os.listdir(args.work) if os.path.isdir(args.work) else []
+    strangers = set(found) - {'src-copy', 'build'}
+    if strangers:
+        parser.error('%s holds more than src-copy/ and build/ (%s); choose another --work'
+                     % (args.work, ', '.join(sorted(strangers)[:3])))
     return args
+
+
+def inside(path, folder):
+    return os.path.abspath(path).startswith(folder + os.sep)
 
 
 # ---- the copy -------------------------------------------------------------------
@@ -159,7 +169,7 @@ def source_files(source, work):
     except (OSError, subprocess.CalledProcessError):
         names = walked_files(source, work)
     return sorted(n for n in set(names) if os.path.isfile(os.path.join(source, n))
-                  and not os.path.abspath(os.path.join(source, n)).startswith(work + os.sep))
+                  and not inside(os.path.join(source, n), work))
 
 
 def walked_files(source, work):
@@ -292,6 +302,8 @@ def plant(fault, copy, build, tests, jobs):
     """Returns (verdict, detail): caught with its catchers, missed, or broken
     with the reason."""
     path = os.path.join(copy, fault['file'])
+    if not inside(path, copy):
+        return 'broken', 'its file lies outside the sources'
     original = read_bytes(path)
     if original is None:
         return 'broken', 'no file ' + fault['file']
