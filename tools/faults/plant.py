@@ -31,6 +31,7 @@ by signal N.
 """
 import argparse
 import concurrent.futures
+import contextlib
 import json
 import os
 import re
@@ -58,11 +59,44 @@ class CannotStart(Exception):
     pass
 
 
-def on_signal(signum, _frame):
-    # The clean-up that follows must not be cut short by a second signal.
-    for each in (signal.SIGINT, signal.SIGTERM, signal.SIGHUP):
-        signal.signal(each, signal.SIG_IGN)
-    raise Stopped(signum)
+class StopSignals:
+    """Turns Ctrl-C, SIGTERM and SIGHUP into Stopped in the main thread; while
+    that thread starts a command, the signal waits until the command is on the
+    list of those to end."""
+    SIGNALS = (signal.SIGINT, signal.SIGTERM, signal.SIGHUP)
+
+    def __init__(self):
+        self.deferring = False
+        self.pending = None
+
+    def install(self):
+        for each in self.SIGNALS:
+            signal.signal(each, self.on_signal)
+
+    def on_signal(self, signum, _frame):
+        # The clean-up that follows must not be cut short by a second signal.
+        for each in self.SIGNALS:
+            signal.signal(each, signal.SIG_IGN)
+        if self.deferring:
+            self.pending = signum
+        else:
+            raise Stopped(signum)
+
+    @contextlib.contextmanager
+    def deferred(self):
+        if threading.current_thread() is not threading.main_thread():
+            yield
+            return
+        self.deferring = True
+        try:
+            yield
+        finally:
+            self.deferring = False
+            if self.pending is not None:
+                raise Stopped(self.pending)
+
+
+STOP_SIGNALS = StopSignals()
 
 
 class Children:
@@ -77,7 +111,7 @@ class Children:
 
     def run(self, command, timeout=None, **kwargs):
         """Returns (exit status, stdout, stderr); the status is None on a timeout."""
-        with self.lock:
+        with self.lock, STOP_SIGNALS.deferred():
             if self.stopping:
                 raise Stopped(signal.SIGTERM)
             process = subprocess.Popen(command, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
@@ -324,7 +358,8 @@ def plant(fault, copy, build, tests, jobs):
 
 def describe(fault, verdict, detail):
     label = fault['id'] + (' [constant]' if fault.get('kind') == 'constant' else '')
-    words = {'caught': 'caught by ' + ', '.join(detail or []),
+    words = {'caught': 'caught by ' + ', '.join(detail or [])
+             + (' (marked missed: drop the mark)' if fault.get('missed') else ''),
              'missed': 'missed' + (' (as expected)' if fault.get('missed') else ''),
              'broken': 'broken: ' + str(detail).replace('\n', '\n    ')}[verdict]
     return '%s %s: %s' % (label, fault['desc'], words)
@@ -373,8 +408,7 @@ def default_suites(source):
 
 def main():
     args = arguments()
-    for each in (signal.SIGINT, signal.SIGTERM, signal.SIGHUP):
-        signal.signal(each, on_signal)
+    STOP_SIGNALS.install()
     copy, build = os.path.join(args.work, 'src-copy'), os.path.join(args.work, 'build')
     names = None
     try:
