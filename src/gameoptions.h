@@ -27,6 +27,8 @@ public:
     bool isSlowMotionToggled() const { return m_slowMotionToggled; }
     // Percent of the normal speed, 60-100: every game step lasts 100 / speed as long.
     int gameSpeed() const { return m_gameSpeed; }
+    // How many times longer than normal each game step lasts: 1 at full speed.
+    double stepStretch() const { return double(kMaxGameSpeed) / m_gameSpeed; }
 
     // Out-of-range values are brought into range; an unknown language is refused.
     void setMusicVolume(int percent);

@@ -7,6 +7,8 @@
 
 #include <QPainter>
 
+#include <cmath>
+
 namespace {
 constexpr int kPanelPenWidth = 4;
 const QColor kPanelFill(240, 240, 240, 180);
@@ -205,7 +207,8 @@ OptionsScreen::Layout OptionsScreen::layout(QRect window) const {
         QRectF(area.left() + margin, area.top() + margin, area.width() - 2 * margin, band);
     const double barTop = area.bottom() + 1 - margin - band;
     const double top = places.title.bottom() + margin / 2;
-    const double rowHeight = (barTop - margin / 2 - top) / (kActionCount + 1);
+    // Whole pixels, so rows meet without overlapping.
+    const double rowHeight = std::floor((barTop - margin / 2 - top) / (kActionCount + 1));
 
     for (int row = 0; row < FirstControlRow; ++row)
         places.rows[row] = QRectF(area.left() + margin, top + row * kSettingRowSpan * rowHeight,
@@ -213,8 +216,7 @@ OptionsScreen::Layout OptionsScreen::layout(QRect window) const {
     places.header = QRectF(rightLeft, top, inner - leftWidth, rowHeight);
     for (int row = FirstControlRow; row < ResetRow; ++row)
         places.rows[row] = places.header.translated(0, (row - FirstControlRow + 1) * rowHeight);
-    places.rows[ResetRow] =
-        QRectF(area.left() + margin, barTop, (inner + margin) / 2 - margin, band);
+    places.rows[ResetRow] = QRectF(area.left() + margin, barTop, inner / 2, band);
     places.rows[BackRow] = places.rows[ResetRow].translated(inner / 2 + margin, 0);
 
     const double gap = margin / 4;

@@ -42,7 +42,8 @@ public:
     // confirm flips a choice, starts a remap or presses a button, back leaves.
     void handle(Action action);
     // While remapping, the key or pad input taken for the focused action;
-    // ignored otherwise.
+    // ignored otherwise. Auto-repeated presses, and the pad reading whose
+    // confirm started the remap, are not the player's choice: leave them out.
     void takeKey(const KeyboardKey& key);
     void takePadInput(PadInput input);
     // A click focuses the row under it and acts as confirm would; on a value

@@ -30,8 +30,10 @@ private slots:
         QTest::newRow("S") << 39u << int(Qt::Key_S) << Actions{Action::Down};
         QTest::newRow("F") << 41u << int(Qt::Key_F) << Actions{Action::Dash};
         QTest::newRow("E") << 26u << int(Qt::Key_E) << Actions{Action::SlowMotion};
-        QTest::newRow("Space") << 65u << int(Qt::Key_Space) << Actions{Action::Jump, Action::Confirm};
-        QTest::newRow("Return") << 36u << int(Qt::Key_Return) << Actions{Action::Fire, Action::Confirm};
+        QTest::newRow("Space") << 65u << int(Qt::Key_Space)
+                               << Actions{Action::Jump, Action::Confirm};
+        QTest::newRow("Return") << 36u << int(Qt::Key_Return)
+                                << Actions{Action::Fire, Action::Confirm};
         QTest::newRow("Esc") << 9u << int(Qt::Key_Escape) << Actions{Action::Pause, Action::Back};
         QTest::newRow("Up") << 111u << int(Qt::Key_Up) << Actions{Action::AimUp, Action::MenuUp};
         QTest::newRow("Tab") << 23u << int(Qt::Key_Tab) << Actions{Action::MenuDown};

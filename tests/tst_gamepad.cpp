@@ -58,17 +58,28 @@ private slots:
         QTest::addColumn<Action>("action");
         QTest::addColumn<double>("strength");
         const int none = -1;
-        QTest::newRow("A jumps") << int(SDL_CONTROLLER_BUTTON_A) << none << 0 << Action::Jump << 1.0;
-        QTest::newRow("A confirms") << int(SDL_CONTROLLER_BUTTON_A) << none << 0 << Action::Confirm << 1.0;
-        QTest::newRow("B dashes") << int(SDL_CONTROLLER_BUTTON_B) << none << 0 << Action::Dash << 1.0;
-        QTest::newRow("RB fires") << int(SDL_CONTROLLER_BUTTON_RIGHTSHOULDER) << none << 0 << Action::Fire << 1.0;
-        QTest::newRow("Start pauses") << int(SDL_CONTROLLER_BUTTON_START) << none << 0 << Action::Pause << 1.0;
-        QTest::newRow("d-pad left") << int(SDL_CONTROLLER_BUTTON_DPAD_LEFT) << none << 0 << Action::Left << 1.0;
-        QTest::newRow("RT slows") << none << int(SDL_CONTROLLER_AXIS_TRIGGERRIGHT) << 32767 << Action::SlowMotion << 1.0;
-        QTest::newRow("stick left") << none << int(SDL_CONTROLLER_AXIS_LEFTX) << -32767 << Action::Left << 1.0;
-        QTest::newRow("stick half") << none << int(SDL_CONTROLLER_AXIS_LEFTX) << 20479 << Action::Right << 0.5;
-        QTest::newRow("dead zone") << none << int(SDL_CONTROLLER_AXIS_LEFTX) << 8000 << Action::Right << 0.0;
-        QTest::newRow("right stick aims") << none << int(SDL_CONTROLLER_AXIS_RIGHTY) << -32767 << Action::AimUp << 1.0;
+        QTest::newRow("A jumps") << int(SDL_CONTROLLER_BUTTON_A) << none << 0 << Action::Jump
+                                 << 1.0;
+        QTest::newRow("A confirms")
+            << int(SDL_CONTROLLER_BUTTON_A) << none << 0 << Action::Confirm << 1.0;
+        QTest::newRow("B dashes") << int(SDL_CONTROLLER_BUTTON_B) << none << 0 << Action::Dash
+                                  << 1.0;
+        QTest::newRow("RB fires") << int(SDL_CONTROLLER_BUTTON_RIGHTSHOULDER) << none << 0
+                                  << Action::Fire << 1.0;
+        QTest::newRow("Start pauses")
+            << int(SDL_CONTROLLER_BUTTON_START) << none << 0 << Action::Pause << 1.0;
+        QTest::newRow("d-pad left")
+            << int(SDL_CONTROLLER_BUTTON_DPAD_LEFT) << none << 0 << Action::Left << 1.0;
+        QTest::newRow("RT slows") << none << int(SDL_CONTROLLER_AXIS_TRIGGERRIGHT) << 32767
+                                  << Action::SlowMotion << 1.0;
+        QTest::newRow("stick left")
+            << none << int(SDL_CONTROLLER_AXIS_LEFTX) << -32767 << Action::Left << 1.0;
+        QTest::newRow("stick half")
+            << none << int(SDL_CONTROLLER_AXIS_LEFTX) << 20479 << Action::Right << 0.5;
+        QTest::newRow("dead zone")
+            << none << int(SDL_CONTROLLER_AXIS_LEFTX) << 8000 << Action::Right << 0.0;
+        QTest::newRow("right stick aims")
+            << none << int(SDL_CONTROLLER_AXIS_RIGHTY) << -32767 << Action::AimUp << 1.0;
     }
     void defaultLayout() {
         QFETCH(int, button);
