@@ -182,10 +182,11 @@ void bindSwapping(std::array<QList<Input>, kActionCount>& table, Action action, 
         for (qsizetype i = 0; i < inputs.size(); ++i) {
             if (!same(inputs.at(i), input))
                 continue;
-            const bool hasFormer =
+            const bool nothingToGive =
+                former.isEmpty() ||
                 std::any_of(inputs.cbegin(), inputs.cend(),
                             [&](const Input& in) { return same(in, former.first()); });
-            if (hasFormer)
+            if (nothingToGive)
                 inputs.removeAt(i--);
             else
                 inputs[i] = former.first();
@@ -305,6 +306,8 @@ bool Controls::isBound(Action action, const KeyboardKey& key) const {
 }
 
 void Controls::bind(Action action, const KeyboardKey& key) {
+    if (key.scanCode == 0 && (key.key == 0 || key.key == Qt::Key_unknown))
+        return;
     bindSwapping(m_keys, action, key, sameKey);
     save();
     emit changed();
