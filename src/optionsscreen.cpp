@@ -86,6 +86,8 @@ OptionsScreen::OptionsScreen(GameOptions* options, Controls* controls, QObject* 
     connect(controls, &Controls::changed, this, &OptionsScreen::changed);
 }
 
+OptionsScreen::~OptionsScreen() = default;
+
 void OptionsScreen::open() {
     m_focus = 0;
     m_remapping = false;
@@ -179,7 +181,7 @@ void OptionsScreen::takePadInput(PadInput input) {
 }
 
 void OptionsScreen::mousePress(QPointF pos, QRect window) {
-    const Layout places = layout(window);
+    const Layout& places = layout(window);
     m_remapping = false;
     for (int row = 0; row < RowCount; ++row) {
         if (!places.rows[row].contains(pos))
@@ -195,8 +197,12 @@ void OptionsScreen::mousePress(QPointF pos, QRect window) {
 
 // Settings on the left, the controls list on the right, the two buttons in a
 // band at the bottom; everything scales with the window's height and width.
-OptionsScreen::Layout OptionsScreen::layout(QRect window) const {
-    Layout places;
+const OptionsScreen::Layout& OptionsScreen::layout(QRect window) const {
+    if (m_layout && m_laidOutFor == window)
+        return *m_layout;
+    m_layout = std::make_unique<Layout>();
+    m_laidOutFor = window;
+    Layout& places = *m_layout;
     const QRectF area(window);
     const double margin = area.height() * kMarginRatio;
     const double band = area.height() * kBandRatio;
@@ -278,7 +284,7 @@ QString OptionsScreen::value(int row) const {
 }
 
 void OptionsScreen::paint(QPainter& painter, QRect window) const {
-    const Layout places = layout(window);
+    const Layout& places = layout(window);
     painter.save();
     for (const QRectF& panel :
          {places.leftPanel, places.rightPanel, places.rows[ResetRow], places.rows[BackRow]})

@@ -6,6 +6,8 @@
 #include <QRect>
 #include <QRectF>
 
+#include <memory>
+
 class GameOptions;
 class QPainter;
 
@@ -30,6 +32,7 @@ public:
     };
 
     OptionsScreen(GameOptions* options, Controls* controls, QObject* parent = nullptr);
+    ~OptionsScreen() override;
 
     // Focus on the first row, nothing waiting for a key.
     void open();
@@ -60,7 +63,8 @@ signals:
 
 private:
     struct Layout;
-    Layout layout(QRect window) const;
+    // Worked out again only when the window's rectangle changes.
+    const Layout& layout(QRect window) const;
     void step(int direction);
     void confirm();
     QString label(int row) const;
@@ -71,4 +75,6 @@ private:
     Controls* m_controls;
     int m_focus = 0;
     bool m_remapping = false;
+    mutable std::unique_ptr<Layout> m_layout;
+    mutable QRect m_laidOutFor;
 };
