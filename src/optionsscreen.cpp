@@ -91,9 +91,11 @@ OptionsScreen::~OptionsScreen() = default;
 void OptionsScreen::open() {
     m_focus = 0;
     m_remapping = false;
+    m_focusShown = true;
 }
 
 void OptionsScreen::handle(Action action) {
+    m_focusShown = true;
     if (m_remapping)
         return;
     switch (action) {
@@ -183,6 +185,7 @@ void OptionsScreen::takePadInput(PadInput input) {
 void OptionsScreen::mousePress(QPointF pos, QRect window) {
     const Layout& places = layout(window);
     m_remapping = false;
+    m_focusShown = false;
     for (int row = 0; row < RowCount; ++row) {
         if (!places.rows[row].contains(pos))
             continue;
@@ -303,7 +306,8 @@ void OptionsScreen::paint(QPainter& painter, QRect window) const {
                      left, tr("手柄"));
     for (int row = 0; row < RowCount; ++row)
         paintRow(painter, places, row);
-    paintFocusFrame(painter, places.rows[m_focus]);
+    if (isFocusShown())
+        paintFocusFrame(painter, places.rows[m_focus]);
     painter.restore();
 }
 

@@ -39,6 +39,10 @@ public:
     int focus() const { return m_focus; }
     // A control row waits for the next key or pad input.
     bool isRemapping() const { return m_remapping; }
+    // The mouse hides the focus frame (as moving it should); the next menu
+    // action shows it again. A row waiting for a key always shows it.
+    void setFocusShown(bool shown) { m_focusShown = shown; }
+    bool isFocusShown() const { return m_focusShown || m_remapping; }
     static Action actionOfRow(int row) { return Action(row - FirstControlRow); }
 
     // Up/down move the focus (round), left/right change the focused value,
@@ -75,6 +79,7 @@ private:
     Controls* m_controls;
     int m_focus = 0;
     bool m_remapping = false;
+    bool m_focusShown = true;
     mutable std::unique_ptr<Layout> m_layout;
     mutable QRect m_laidOutFor;
 };

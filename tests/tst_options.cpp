@@ -110,6 +110,9 @@ private slots:
         screen.mousePress(screen.rowRect(OptionsScreen::ResetRow, window).center(), window);
         QCOMPARE(controls.keyNames(Action::Jump), QStringLiteral("W / Space"));
         QCOMPARE(screen.focus(), int(OptionsScreen::ResetRow));
+        QVERIFY(!screen.isFocusShown());
+        screen.handle(Action::MenuDown);
+        QVERIFY(screen.isFocusShown());
     }
 
     void layoutFits_data() {
