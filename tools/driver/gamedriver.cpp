@@ -13,6 +13,7 @@
 #include <QKeyEvent>
 #include <QMetaMethod>
 #include <QMouseEvent>
+#include <QThread>
 #include <QTimer>
 
 #include <algorithm>
@@ -103,6 +104,10 @@ void GameDriver::tick(int count) {
         step();
         paint();
     }
+}
+
+void GameDriver::stall(int ms) {
+    QThread::msleep(ms);
 }
 
 void GameDriver::pressKey(int key) {
