@@ -249,10 +249,9 @@ bool SoundBoard::startOutput() {
     return true;
 }
 
-// A device that went away stops the audio thread; it is closed and opened
-// again once there is one.
+// A device that went away is closed, and opened again once there is one.
 void SoundBoard::watchOutput() {
-    if (m_output.isOpen() && m_output.hasMixedSinceLastCheck())
+    if (m_output.isOpen() && !m_output.isLost())
         return;
     const bool wasLost = m_output.isOpen() || m_loaded;
     m_output.close();

@@ -20,6 +20,18 @@ constexpr float kLimiterRelease = 1.0f / (0.2f * SoundOutput::kSampleRate);
 
 SoundOutput* g_openOutput = nullptr;
 
+// SDL keeps at most this many devices open, numbered from 1.
+constexpr SDL_AudioDeviceID kDeviceIds = 16;
+
+// SDL_mixer keeps the id of the device it opened to itself: it is the one
+// that plays.
+SDL_AudioDeviceID playingDevice() {
+    for (SDL_AudioDeviceID id = 1; id <= kDeviceIds; ++id)
+        if (SDL_GetAudioDeviceStatus(id) == SDL_AUDIO_PLAYING)
+            return id;
+    return 0;
+}
+
 float approach(float value, float target, float step) {
     return value < target ? std::min(target, value + step) : std::max(target, value - step);
 }
@@ -49,6 +61,7 @@ bool SoundOutput::open() {
         return false;
     }
     Mix_AllocateChannels(kChannels);
+    m_device = playingDevice();
     g_openOutput = this;
     m_open = true;
     return true;
@@ -76,11 +89,10 @@ void SoundOutput::start(const std::array<const Mix_Chunk*, kMusicTracks>& tracks
     Mix_SetPostMix(limit, this);
 }
 
-bool SoundOutput::hasMixedSinceLastCheck() {
-    const quint64 callbacks = m_callbacks.load();
-    const bool mixed = callbacks != m_checkedCallbacks;
-    m_checkedCallbacks = callbacks;
-    return mixed;
+// A lost device keeps SDL's audio thread calling the mix, into nothing; only
+// its status tells.
+bool SoundOutput::isLost() const {
+    return m_open && SDL_GetAudioDeviceStatus(m_device) != SDL_AUDIO_PLAYING;
 }
 
 void SoundOutput::play(Mix_Chunk* clip, int tag) {
@@ -203,7 +215,6 @@ float SoundOutput::nextMusicSample() {
 // very sample it appears, so nothing ever reaches full scale.
 void SoundOutput::limit(void* output, quint8* stream, int length) {
     SoundOutput& self = *static_cast<SoundOutput*>(output);
-    self.m_callbacks.fetch_add(1);
     float* samples = floats(stream);
     for (int i = 0; i < floatCount(length); ++i) {
         const float peak = std::abs(samples[i]);

@@ -38,8 +38,8 @@ public:
     // (indexed by the board's Music; nullptr where there is none).
     void start(const std::array<const Mix_Chunk*, kMusicTracks>& tracks,
                const std::array<bool, kMusicTracks>& loops);
-    // Whether the audio thread has mixed since the last call: a lost device stops it.
-    bool hasMixedSinceLastCheck();
+    // The device went away (unplugged, or the sound server stopped).
+    bool isLost() const;
 
     // Cross-fades to the track (0 is silence).
     void setTrack(int track) { m_wantedTrack.store(track); }
@@ -102,6 +102,5 @@ private:
     float m_level = 0.0f;
     float m_limiterGain = 1.0f;
 
-    std::atomic<quint64> m_callbacks{0};
-    quint64 m_checkedCallbacks = 0;
+    quint32 m_device = 0; // SDL's id of the open device
 };

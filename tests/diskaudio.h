@@ -5,6 +5,7 @@
 #include "soundoutput.h"
 #include "testsupport.h"
 
+#include <QSettings>
 #include <SDL.h>
 
 #include <algorithm>
@@ -12,8 +13,10 @@
 
 using Samples = QVector<float>;
 
-// Every board built afterwards plays into `path`, a few times faster than real time.
+// Every board built afterwards plays into `path`, a few times faster than real
+// time, and keeps its settings beside it, apart from suites running alongside.
 inline void hearThrough(const QString& path) {
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QFileInfo(path).path());
     qputenv("SDL_AUDIODRIVER", "disk");
     qputenv("SDL_DISKAUDIOFILE", path.toLocal8Bit());
     qputenv("SDL_DISKAUDIODELAY", "5");
@@ -22,24 +25,21 @@ inline void hearThrough(const QString& path) {
 }
 
 // What the open output writes from now on (a little mixed earlier may come first).
-class Ear {
-public:
-    explicit Ear(const QString& path) : m_file(path) {
-        m_file.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
-        m_file.seek(m_file.size());
+struct Ear {
+    QFile file;
+    explicit Ear(const QString& path) : file(path) {
+        file.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+        file.seek(file.size());
     }
     // The next `seconds` of output, waiting generously for the driver to write them.
     Samples listen(double seconds) {
         Samples samples(qsizetype(seconds * SoundOutput::kSampleRate));
         const qint64 bytes = samples.size() * qint64(sizeof(float));
-        if (!QTest::qWaitFor([&] { return m_file.size() - m_file.pos() >= bytes; }, 60000))
+        if (!QTest::qWaitFor([&] { return file.size() - file.pos() >= bytes; }, 60000))
             return {};
-        samples.resize(m_file.read(reinterpret_cast<char*>(samples.data()), bytes) / 4);
+        samples.resize(file.read(reinterpret_cast<char*>(samples.data()), bytes) / 4);
         return samples;
     }
-
-private:
-    QFile m_file;
 };
 
 // A 16-bit mono clip at the output's rate as the output mixes it; empty for any other.

