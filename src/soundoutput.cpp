@@ -96,18 +96,10 @@ bool SoundOutput::isLost() const {
 }
 
 void SoundOutput::play(Mix_Chunk* clip, int tag) {
-    const int copy = oldestLive(tag);
-    const int any = oldestLive(-1);
-    int live = 0;
-    int copies = 0;
-    for (int channel = 0; channel < kChannels; ++channel) {
-        live += isLive(channel);
-        copies += isLive(channel) && m_voices[channel].tag == tag;
-    }
-    if (copies >= kMaxCopies)
-        fadeOut(copy);
-    else if (live >= kMaxVoices)
-        fadeOut(any);
+    if (liveVoices(tag) >= kMaxCopies)
+        fadeOut(oldestLive(tag));
+    else if (liveVoices(-1) >= kMaxVoices)
+        fadeOut(oldestLive(-1));
     const int channel = quietestChannel();
     // Halting drops the channel's effects too; it is silent or free by now.
     Mix_HaltChannel(channel);
@@ -128,6 +120,14 @@ void SoundOutput::fadeOutEffects() {
 
 bool SoundOutput::isLive(int channel) const {
     return Mix_Playing(channel) && !m_voices[channel].stopping.load();
+}
+
+// Live voices with the tag (any with -1).
+int SoundOutput::liveVoices(int tag) const {
+    int count = 0;
+    for (int channel = 0; channel < kChannels; ++channel)
+        count += isLive(channel) && (tag < 0 || m_voices[channel].tag == tag);
+    return count;
 }
 
 // The longest sounding live voice with the tag (any with -1); -1 when none.

@@ -80,6 +80,7 @@ private:
     static void limit(void* output, quint8* stream, int length);
 
     bool isLive(int channel) const;
+    int liveVoices(int tag) const;
     int oldestLive(int tag) const;
     int quietestChannel() const;
     void fadeOut(int channel);
