@@ -12,9 +12,9 @@ namespace {
 constexpr float kVoiceFadeStep = 1.0f / (0.005f * SoundOutput::kSampleRate);
 // Music changes cross-fade over 100 ms.
 constexpr float kCrossFadeStep = 1.0f / (0.1f * SoundOutput::kSampleRate);
-// The music level moves by at most 1.0 in 100 ms: from the board's levels,
-// mute and pause take 25 ms, the slow-motion drop 15 ms.
-constexpr float kLevelStep = 1.0f / (0.1f * SoundOutput::kSampleRate);
+// Every change of the music level (mute, pause, slow motion, its volume)
+// takes 25 ms, however far it goes.
+constexpr float kLevelRampSamples = 0.025f * SoundOutput::kSampleRate;
 // After a peak the limiter gives back its reduction over 200 ms.
 constexpr float kLimiterRelease = 1.0f / (0.2f * SoundOutput::kSampleRate);
 
@@ -193,7 +193,11 @@ float SoundOutput::nextMusicSample() {
     const float target = m_musicHeld.load(std::memory_order_relaxed)
                              ? 0.0f
                              : m_musicLevel.load(std::memory_order_relaxed);
-    m_level = approach(m_level, target, kLevelStep);
+    if (target != m_levelTarget) {
+        m_levelTarget = target;
+        m_levelStep = std::abs(target - m_level) / kLevelRampSamples;
+    }
+    m_level = approach(m_level, target, m_levelStep);
     if (m_level == 0.0f && target == 0.0f)
         return 0.0f;
     float sum = 0.0f;

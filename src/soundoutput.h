@@ -101,6 +101,8 @@ private:
     // Audio thread only.
     std::array<Deck, 2> m_decks; // the current track, and the one fading out
     float m_level = 0.0f;
+    float m_levelTarget = 0.0f;
+    float m_levelStep = 0.0f;
     float m_limiterGain = 1.0f;
 
     quint32 m_device = 0; // SDL's id of the open device
