@@ -90,9 +90,9 @@ void SoundOutput::start(const std::array<const Mix_Chunk*, kMusicTracks>& tracks
 }
 
 // A lost device keeps SDL's audio thread calling the mix, into nothing; only
-// its status tells.
+// its status tells (a device whose id wasn't found isn't watched).
 bool SoundOutput::isLost() const {
-    return m_open && SDL_GetAudioDeviceStatus(m_device) != SDL_AUDIO_PLAYING;
+    return m_open && m_device != 0 && SDL_GetAudioDeviceStatus(m_device) != SDL_AUDIO_PLAYING;
 }
 
 void SoundOutput::play(Mix_Chunk* clip, int tag) {
