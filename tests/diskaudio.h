@@ -45,14 +45,14 @@ struct Ear {
 // A 16-bit mono clip at the output's rate as the output mixes it; empty for any other.
 inline Samples clipSamples(const QString& path) {
     const QByteArray bytes = readFile(path);
-    SDL_AudioSpec spec;
+    SDL_AudioSpec wave;
     Uint8* buffer = nullptr;
     Uint32 length = 0;
     Samples samples;
-    if (!SDL_LoadWAV_RW(SDL_RWFromConstMem(bytes.constData(), int(bytes.size())), 1, &spec, &buffer,
+    if (!SDL_LoadWAV_RW(SDL_RWFromConstMem(bytes.constData(), int(bytes.size())), 1, &wave, &buffer,
                         &length))
         return samples;
-    if (spec.format == AUDIO_S16LSB && spec.channels == 1 && spec.freq == SoundOutput::kSampleRate)
+    if (wave.format == AUDIO_S16LSB && wave.channels == 1 && wave.freq == SoundOutput::kSampleRate)
         for (Uint32 i = 0; i + 1 < length; i += 2)
             samples.append(qFromLittleEndian<qint16>(buffer + i) / 32768.0f);
     SDL_FreeWAV(buffer);
