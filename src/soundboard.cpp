@@ -1,45 +1,77 @@
 #include "soundboard.h"
 
-#include <QAudioDevice>
-#include <QAudioSink>
+#include <QDir>
+#include <QFile>
 #include <QGuiApplication>
-#include <QMediaDevices>
 #include <QSettings>
+
+#include <SDL_mixer.h>
 
 namespace {
 
-// Effects sit a little under full scale so that a few at once don't clip; the
-// music sits under them, and lower still while the world is slowed down.
-constexpr qreal kEffectVolume = 0.6;
-constexpr qreal kMusicVolume = 0.3;
-constexpr qreal kSlowMotionMusicVolume = 0.12;
-// The output's buffer: short enough to keep effects on the action, long
-// enough to ride out a busy frame.
-constexpr qsizetype kOutputBufferBytes = SoundMixer::kSampleRate * 2 * 60 / 1000;
+// Gain staging: one effect at full volume peaks at 0.89 * 0.4, the music at
+// 0.8 * 0.25, so an ordinary moment stays far below full scale; the limiter
+// of the output catches the rare pile-up of the loudest moments (every voice
+// busy in the boss fight) at -1 dBFS.
+constexpr qreal kEffectGain = 0.4;
+constexpr qreal kMusicGain = 0.25;
+constexpr qreal kSlowMotionMusicGain = 0.1;
 constexpr qsizetype kRecordLimit = 4096;
+// How often the output is checked for a lost device: at most once every few seconds.
+constexpr int kWatchMs = 3000;
 
 const char* const kSettingsName = "Brimtalon";
 const char* const kMutedKey = "sound/muted";
+const char* const kMusicVolumeKey = "sound/musicVolume";
+const char* const kEffectsVolumeKey = "sound/effectsVolume";
 
 QString soundFile(const char* name) {
-    return QStringLiteral(":/sounds/%1.wav").arg(QLatin1String(name));
+    return QStringLiteral("sounds:%1.wav").arg(QLatin1String(name));
+}
+
+QSettings settings() {
+    return QSettings(kSettingsName, kSettingsName);
+}
+
+// A remembered volume, or the full one when there is none or it is no percentage.
+int savedPercent(const char* key) {
+    bool ok = false;
+    const int percent = settings().value(key, 100).toInt(&ok);
+    return ok && percent >= 0 && percent <= 100 ? percent : 100;
+}
+
+void reportSilence() {
+    static bool reported = false;
+    if (!reported)
+        qInfo("Brimtalon: no audio output found, playing without sound.");
+    reported = true;
 }
 
 } // namespace
 
 SoundBoard::SoundBoard(QObject* parent)
-    : QObject(parent),
-      m_muted(QSettings(kSettingsName, kSettingsName).value(kMutedKey, false).toBool()) {
-    if (findAudioOutput())
-        startOutput();
+    : QObject(parent), m_muted(settings().value(kMutedKey, false).toBool()),
+      m_musicPercent(savedPercent(kMusicVolumeKey)),
+      m_effectsPercent(savedPercent(kEffectsVolumeKey)) {
+    if (QDir::searchPaths(QStringLiteral("sounds")).isEmpty())
+        QDir::setSearchPaths(QStringLiteral("sounds"), {QStringLiteral(":/sounds")});
+    if (!wantsOutput())
+        return;
+    if (!startOutput() && QGuiApplication::platformName() != QLatin1String("offscreen"))
+        reportSilence();
+    // Not game time: the check only looks after the device.
+    m_watch.setInterval(kWatchMs);
+    connect(&m_watch, &QTimer::timeout, this, &SoundBoard::watchOutput);
+    m_watch.start();
 }
 
-// Qt 6.4's PulseAudio sink, destroyed while running, can still serve a write
-// request it queued to itself after its stream is gone and abort; once stopped
-// it ignores such requests.
 SoundBoard::~SoundBoard() {
-    if (m_sink)
-        m_sink->stop();
+    m_output.close();
+    for (const QList<Mix_Chunk*>& variants : m_effects)
+        for (Mix_Chunk* clip : variants)
+            Mix_FreeChunk(clip);
+    for (const Mix_Chunk* track : m_tracks)
+        Mix_FreeChunk(const_cast<Mix_Chunk*>(track));
 }
 
 QStringList SoundBoard::files(Sfx sfx) {
@@ -110,37 +142,36 @@ void SoundBoard::play(Sfx sfx) {
     if (m_played.size() == kRecordLimit)
         m_played.remove(0, kRecordLimit / 2);
     m_played.append(sfx);
-    if (m_sink)
-        m_mixer.play(clipFor(sfx), kEffectVolume);
+    if (Mix_Chunk* clip = m_output.isOpen() ? clipFor(sfx) : nullptr)
+        m_output.play(clip, int(sfx));
 }
 
 void SoundBoard::setMusic(Music music) {
     if (music == m_music)
         return;
     m_music = music;
-    m_mixer.setMusic(music == Music::None ? nullptr : &m_tracks[int(music)],
-                     music != Music::Jingle);
+    m_output.setTrack(int(music));
     holdOrReleaseMusic();
 }
 
 void SoundBoard::setSlowMotion(bool on) {
     m_slowMotion = on;
-    m_mixer.setMusicVolume(musicVolume());
+    m_output.setMusicLevel(float(musicVolume()));
 }
 
 void SoundBoard::setPaused(bool paused) {
     m_paused = paused;
     if (paused)
-        m_mixer.stopEffects();
+        m_output.fadeOutEffects();
     holdOrReleaseMusic();
 }
 
 void SoundBoard::setMuted(bool muted, Persist persist) {
     m_muted = muted;
     if (persist == Persist::Remember)
-        QSettings(kSettingsName, kSettingsName).setValue(kMutedKey, muted);
+        settings().setValue(kMutedKey, muted);
     if (muted)
-        m_mixer.stopEffects();
+        m_output.fadeOutEffects();
     holdOrReleaseMusic();
 }
 
@@ -148,73 +179,97 @@ void SoundBoard::toggleMuted() {
     setMuted(!m_muted);
 }
 
+void SoundBoard::setMusicPercent(int percent) {
+    m_musicPercent = std::clamp(percent, 0, 100);
+    settings().setValue(kMusicVolumeKey, m_musicPercent);
+    m_output.setMusicLevel(float(musicVolume()));
+}
+
+void SoundBoard::setEffectsPercent(int percent) {
+    m_effectsPercent = std::clamp(percent, 0, 100);
+    settings().setValue(kEffectsVolumeKey, m_effectsPercent);
+    m_output.setEffectsLevel(float(effectsGain()));
+}
+
 bool SoundBoard::isMusicPlaying() const {
     return m_music != Music::None && !m_muted && !m_paused;
 }
 
 qreal SoundBoard::musicVolume() const {
-    return m_slowMotion ? kSlowMotionMusicVolume : kMusicVolume;
+    return (m_slowMotion ? kSlowMotionMusicGain : kMusicGain) * m_musicPercent / 100;
 }
 
-// The offscreen platform shows nothing, so it plays nothing either: tests and
-// benchmarks stay quiet on a developer's desktop. Looking for an output without
-// a sound server makes Qt's audio layer complain on its own; that complaint is
-// replaced by one plain line per process.
-bool SoundBoard::findAudioOutput() {
-    if (QGuiApplication::platformName() == QLatin1String("offscreen"))
-        return false;
-    const QtMessageHandler previous =
-        qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
-    const bool found = !QMediaDevices::audioOutputs().isEmpty();
-    qInstallMessageHandler(previous);
-    if (!found)
-        reportSilence();
-    return found;
+qreal SoundBoard::effectsGain() const {
+    return kEffectGain * m_effectsPercent / 100;
 }
 
-void SoundBoard::reportSilence() {
-    static bool reported = false;
-    if (!reported)
-        qInfo("Brimtalon: no audio output found, playing without sound.");
-    reported = true;
+// The offscreen platform shows nothing, so it plays nothing either (tests and
+// benchmarks stay quiet on a developer's desktop) unless a driver is named.
+bool SoundBoard::wantsOutput() {
+    return QGuiApplication::platformName() != QLatin1String("offscreen") ||
+           qEnvironmentVariableIsSet("SDL_AUDIODRIVER");
+}
+
+// From memory: the resources are never written out to temporary files.
+Mix_Chunk* SoundBoard::loadClip(const QString& path) {
+    QFile file(path);
+    const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    Mix_Chunk* clip =
+        bytes.isEmpty()
+            ? nullptr
+            : Mix_LoadWAV_RW(SDL_RWFromConstMem(bytes.constData(), int(bytes.size())), 1);
+    if (!clip)
+        qWarning("Brimtalon: sound %s refused: %s", qPrintable(path),
+                 bytes.isEmpty() ? "missing or empty" : Mix_GetError());
+    return clip;
 }
 
 void SoundBoard::load() {
     for (int i = 0; i < kSfxCount; ++i)
         for (const QString& path : files(Sfx(i)))
-            m_effects[i].append(SoundMixer::loadClip(path));
+            m_effects[i].append(loadClip(path));
     for (int i = 1; i < kMusicCount; ++i)
-        m_tracks[i] = SoundMixer::loadClip(file(Music(i)));
+        m_tracks[i] = loadClip(file(Music(i)));
+    m_loaded = true;
 }
 
-void SoundBoard::startOutput() {
-    const QAudioDevice device = QMediaDevices::defaultAudioOutput();
-    if (!device.isFormatSupported(SoundMixer::format())) {
-        reportSilence();
+// Clips are loaded in the output's format, so the first time it opens.
+bool SoundBoard::startOutput() {
+    if (!m_output.open())
+        return false;
+    if (!m_loaded)
+        load();
+    m_output.setEffectsLevel(float(effectsGain()));
+    m_output.setMusicLevel(float(musicVolume()));
+    m_output.setTrack(int(m_music));
+    holdOrReleaseMusic();
+    std::array<bool, kMusicCount> loops{};
+    loops[int(Music::Main)] = loops[int(Music::Boss)] = true;
+    m_output.start(m_tracks, loops);
+    return true;
+}
+
+// A device that went away is closed, and opened again once there is one.
+void SoundBoard::watchOutput() {
+    if (m_output.isOpen() && !m_output.isLost())
         return;
-    }
-    load();
-    m_mixer.setMusicVolume(musicVolume());
-    m_sink = std::make_unique<QAudioSink>(device, SoundMixer::format());
-    m_sink->setBufferSize(kOutputBufferBytes);
-    m_sink->start(&m_mixer);
-    if (m_sink->error() != QAudio::NoError) {
-        m_sink.reset();
-        reportSilence();
-    }
+    const bool wasLost = m_output.isOpen() || m_loaded;
+    m_output.close();
+    if (startOutput() && wasLost)
+        qInfo("Brimtalon: the audio output was lost and is open again.");
 }
 
 // Explosions take their variants in turn so that a row of them doesn't sound
 // like one sample repeated.
-const QByteArray& SoundBoard::clipFor(Sfx sfx) {
-    const QList<QByteArray>& variants = m_effects[int(sfx)];
+Mix_Chunk* SoundBoard::clipFor(Sfx sfx) {
+    const QList<Mix_Chunk*>& variants = m_effects[int(sfx)];
     if (sfx != Sfx::Explosion)
         return variants.first();
-    const QByteArray& clip = variants[m_explosionVariant];
+    Mix_Chunk* clip = variants[m_explosionVariant];
     m_explosionVariant = (m_explosionVariant + 1) % variants.size();
     return clip;
 }
 
 void SoundBoard::holdOrReleaseMusic() {
-    m_mixer.setMusicHeld(!isMusicPlaying());
+    m_output.setMusicHeld(!isMusicPlaying());
 }

@@ -1,24 +1,26 @@
 #pragma once
 
-#include "soundmixer.h"
+#include "soundoutput.h"
 
 #include <QList>
 #include <QObject>
 #include <QStringList>
+#include <QTimer>
 
 #include <array>
-#include <memory>
-
-class QAudioSink;
 
 // Owns every sound effect and music track of the game. The window tells it
 // what happened (play), which track belongs to the screen (setMusic) and the
 // states that change how things sound (slow motion, pause, mute). Everything is
-// loaded in the constructor, so playing costs nothing per frame.
+// loaded in the constructor, so playing costs nothing per frame; SDL2_mixer
+// mixes on SDL's audio thread (SoundOutput).
 //
-// Without an audio output (a headless machine, CI) and on the offscreen
-// platform the board loads nothing and keeps its whole state and record but
-// sends nothing anywhere; a real run without an output says so once per process.
+// Without an audio output (a headless machine, CI) the board loads nothing and
+// keeps its whole state and record but sends nothing anywhere; a real run
+// without an output says so once per process. The offscreen platform plays
+// nothing either unless SDL_AUDIODRIVER names a driver (the tests choose SDL's
+// disk driver to hear the mix). The output is watched every few seconds and
+// reopened when its device went away.
 class SoundBoard : public QObject {
     Q_OBJECT
 public:
@@ -55,7 +57,8 @@ public:
     // (starting muted from the command line leaves the saved choice alone).
     enum class Persist { Remember, ThisRunOnly };
 
-    // Loads every sound, starts the output and restores the remembered mute choice.
+    // Loads every sound, starts the output and restores the remembered mute
+    // choice and volumes.
     explicit SoundBoard(QObject* parent = nullptr);
     ~SoundBoard() override;
 
@@ -80,36 +83,53 @@ public:
     bool isMuted() const { return m_muted; }
     // A track is chosen and neither pause nor mute holds it back.
     bool isMusicPlaying() const;
+    // The music's gain now, slow motion and the music volume included.
     qreal musicVolume() const;
-    bool hasAudioOutput() const { return m_sink != nullptr; }
+    // The effects' gain, the effects volume included.
+    qreal effectsGain() const;
+    bool hasAudioOutput() const { return m_output.isOpen(); }
+
+    // The volumes the player chose, in percent (0-100), remembered across starts.
+    int musicPercent() const { return m_musicPercent; }
+    int effectsPercent() const { return m_effectsPercent; }
+    void setMusicPercent(int percent);
+    void setEffectsPercent(int percent);
 
     // Every effect played (muted requests are not), oldest first; the oldest
     // half is dropped when it grows long, so a long session doesn't grow it.
     const QList<Sfx>& played() const { return m_played; }
     void clearRecord() { m_played.clear(); }
 
-    // The compiled-in files behind each sound: Explosion has several variants.
+    // The files behind each sound, in the "sounds:" search path (the compiled-in
+    // :/sounds unless set otherwise before the board is built): Explosion has
+    // several variants.
     static QStringList files(Sfx sfx);
     static QString file(Music music);
 
 private:
     static constexpr int kMusicCount = int(Music::Jingle) + 1;
 
-    static bool findAudioOutput();
-    static void reportSilence();
+    static_assert(kMusicCount == SoundOutput::kMusicTracks);
+
+    static bool wantsOutput();
+    static Mix_Chunk* loadClip(const QString& path);
+    bool startOutput();
+    void watchOutput();
     void load();
-    void startOutput();
-    const QByteArray& clipFor(Sfx sfx);
+    Mix_Chunk* clipFor(Sfx sfx);
     void holdOrReleaseMusic();
 
     bool m_muted = false;
     bool m_paused = false;
     bool m_slowMotion = false;
+    int m_musicPercent = 100;
+    int m_effectsPercent = 100;
     Music m_music = Music::None;
     int m_explosionVariant = 0;
     QList<Sfx> m_played;
-    std::array<QList<QByteArray>, kSfxCount> m_effects;
-    std::array<QByteArray, kMusicCount> m_tracks;
-    SoundMixer m_mixer;
-    std::unique_ptr<QAudioSink> m_sink; // after the mixer: it pulls from it until destroyed
+    bool m_loaded = false;
+    std::array<QList<Mix_Chunk*>, kSfxCount> m_effects; // nullptr where a clip was refused
+    std::array<const Mix_Chunk*, kMusicCount> m_tracks{};
+    SoundOutput m_output; // after the clips: closed before they are freed
+    QTimer m_watch;
 };

@@ -1,5 +1,6 @@
 #include "testsupport.h"
 
+#include "diskaudio.h"
 #include "soundboard.h"
 
 #include <QSettings>
@@ -45,7 +46,10 @@ bool reachFight(GameDriver& game) {
 class SoundWiringTest : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+    void initTestCase() {
+        QStandardPaths::setTestModeEnabled(true);
+        hearThrough(m_output.filePath("output.raw"));
+    }
     void init() { QSettings(QStringLiteral("Brimtalon"), QStringLiteral("Brimtalon")).clear(); }
     // Each event once, however long its key is held.
     void runEvents() {
@@ -95,7 +99,6 @@ private slots:
         game.pressMouse(kSky, Qt::RightButton);
         game.tick();
         QCOMPARE(played(game, Sfx::SlowOn), 1);
-        QCOMPARE(game->sounds()->musicVolume() < 0.3, true);
         // Held, the left button empties the magazine, then clicks once on it empty.
         const int magazine = game->bulletSystem()->bulletCount();
         game.pressMouse(kSky);
@@ -147,12 +150,97 @@ private slots:
         game.tick();
         QCOMPARE(game->sounds()->music(), Music::None);
     }
-    void mKeyMutes() {
+    // Each effect is heard as its own clip (explosions take their variants in
+    // turn) at the effects' gain.
+    void everySoundIsHeard() {
+        GameDriver game;
+        QVERIFY(game.reach(Stage::Menu));
+        game->sounds()->setMusic(Music::None);
+        Ear ear(m_output.filePath("output.raw"));
+        ear.listen(2.0); // the music and any effect on the way there fade out
+        for (int i = 0; i < SoundBoard::kSfxCount; ++i) {
+            const QStringList files = SoundBoard::files(Sfx(i));
+            const int turned = game->sounds()->played().count(Sfx(i)); // by obstacles on the way
+            for (int k = turned; k < turned + files.size(); ++k) {
+                const Samples clip = clipSamples(files[k % files.size()]);
+                game->sounds()->play(Sfx(i));
+                const double gain = gainOf(ear.listen(0.4 + clip.size() / 22050.0), clip);
+                QVERIFY2(qAbs(gain - game->sounds()->effectsGain()) < 1e-3,
+                         qPrintable(files[k % files.size()]));
+            }
+        }
+    }
+    // The music's level ramps to its new value with no step a click is made of.
+    // It is mixed on SDL's audio thread: a GUI thread held for 200 ms leaves no gap.
+    void musicLevelRamps_data() {
+        QTest::addColumn<int>("key");      // 0: the right button's slow motion; -1: the GUI held
+        QTest::addColumn<double>("share"); // of the level before
+        QTest::newRow("slow motion") << 0 << 0.4;
+        QTest::newRow("stalled GUI") << -1 << 1.0;
+        QTest::newRow("pause") << int(Qt::Key_Escape) << 0.0;
+        QTest::newRow("mute") << int(Qt::Key_M) << 0.0;
+    }
+    void musicLevelRamps() {
+        QFETCH(int, key);
+        QFETCH(double, share);
         GameDriver game;
         QVERIFY(game.reach(Stage::Run));
-        game.tapKey(Qt::Key_M);
-        QVERIFY(game->sounds()->isMuted() && !game->sounds()->isMusicPlaying());
+        game->sounds()->setEffectsPercent(0); // the music alone
+        Ear ear(m_output.filePath("output.raw"));
+        ear.listen(0.3); // its fade-in
+        Samples heard = ear.listen(0.2);
+        const float before = float(game->sounds()->musicVolume());
+        if (!key)
+            game.pressMouse(kSky, Qt::RightButton);
+        key > 0 ? game.tapKey(key) : key ? GameDriver::stall(200) : game.tick();
+        heard += ear.listen(0.6);
+        const Samples track = clipSamples(SoundBoard::file(Music::Main));
+        const TrackPlace place = placeInTrack(heard, track, before);
+        // A level change of 0.25 (the music's full level) takes at least 10 ms.
+        const double maxStep = 0.25 / (0.01 * SoundOutput::kSampleRate);
+        double gain = before;
+        qsizetype at = 0;
+        for (qsizetype i = 0; i < heard.size(); ++i) {
+            const float music = track[(place.at + i) % track.size()];
+            if (std::abs(music) < 0.05f)
+                continue;
+            const double now = heard[i] / music;
+            QVERIFY2(qAbs(now - gain) <= maxStep * (i - at) + 1e-4, qPrintable(QString::number(i)));
+            gain = now;
+            at = i;
+        }
+        QVERIFY(qAbs(gain - before * share) < 1e-4);
     }
+    // Starting muted (--mute) is silent and leaves the remembered choice alone.
+    void muteOptionIsSilent() {
+        GameDriver game;
+        game->sounds()->setMuted(true, SoundBoard::Persist::ThisRunOnly);
+        QVERIFY(game.reach(Stage::Menu));
+        Ear ear(m_output.filePath("output.raw"));
+        const Samples heard = ear.listen(0.5);
+        QVERIFY(!heard.isEmpty() && heard.count(0.0f) == heard.size());
+        QVERIFY(!QSettings("Brimtalon", "Brimtalon").contains("sound/muted"));
+    }
+    // The boss fight with every voice busy and the music on never reaches -1 dBFS.
+    void bossFightNeverClips() {
+        GameDriver game;
+        QVERIFY(reachFight(game));
+        Ear ear(m_output.filePath("output.raw"));
+        float peak = 0;
+        for (int frame = 0; frame < 30; ++frame) {
+            game.tick();
+            for (Sfx sfx : {Sfx::Explosion, Sfx::SaucerHit, Sfx::Hit, Sfx::Shot, Sfx::Ring,
+                            Sfx::Fan, Sfx::Rain, Sfx::HeadLaunch, Sfx::Death})
+                game->sounds()->play(sfx);
+            for (float sample : ear.listen(0.05))
+                peak = std::max(peak, std::abs(sample));
+        }
+        QVERIFY2(peak > 0.5f && peak <= std::pow(10.0, -1.0 / 20),
+                 qPrintable(QString::number(peak)));
+    }
+
+private:
+    QTemporaryDir m_output;
 };
 
 QTEST_MAIN(SoundWiringTest)

@@ -14,6 +14,7 @@
 #include <QMetaMethod>
 #include <QMouseEvent>
 #include <QStandardPaths>
+#include <QThread>
 #include <QTimer>
 
 #include <algorithm>
@@ -106,6 +107,10 @@ void GameDriver::tick(int count) {
         step();
         paint();
     }
+}
+
+void GameDriver::stall(int ms) {
+    QThread::msleep(ms);
 }
 
 void GameDriver::pressKey(int key) {

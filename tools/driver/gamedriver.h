@@ -72,6 +72,9 @@ public:
     // `count` frames as the running program plays them: the timers, then a
     // paint; each after the scripted upkeep, when one is set.
     void tick(int count = 1);
+    // Holds the GUI thread for `ms` milliseconds, as a slow frame or a saved
+    // file flushed to disk would.
+    static void stall(int ms);
     // Scripted upkeep before every tick (e.g. keeping the dinosaur alive); every
     // helper below ticks through it.
     void setUpkeep(std::function<void()> upkeep) { m_upkeep = std::move(upkeep); }
