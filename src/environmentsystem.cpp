@@ -141,10 +141,12 @@ void EnvironmentSystem::paintEnvironment(QPainter& painter) {
     }
 }
 
+void EnvironmentSystem::advanceEnd() {
+    m_endColor.setAlpha(qMin(m_endColor.alpha() + kEndFadeStep, kOpaque));
+}
+
 void EnvironmentSystem::paintEnd(QPainter& painter) {
-    const int level = qMin(m_endColor.alpha() + kEndFadeStep, kOpaque);
-    if (m_endColor.alpha() < kOpaque)
-        m_endColor.setAlpha(level);
+    const int level = m_endColor.alpha();
 
     painter.setPen(Qt::NoPen);
     painter.setBrush(QBrush(m_endColor));

@@ -25,6 +25,8 @@ public:
     QRect screenRect() const { return m_screenRect; }
     void setScreenRect(QRect rect) { m_screenRect = rect; }
     void resetEnd();
+    // The end picture fades in by one step.
+    void advanceEnd();
     QColor endColor() const { return m_endColor; }
 
     const QList<Ground*>& grounds() const { return m_grounds; }

@@ -13,12 +13,12 @@
 #include "pixmaps.h"
 #include "progressbar.h"
 #include "scoreboard.h"
+#include "steptimer.h"
 
 #include <QPainter>
 #include <QPoint>
 #include <QRandomGenerator64>
 #include <QRect>
-#include <QTimer>
 #include <algorithm>
 #include <utility>
 
@@ -110,8 +110,8 @@ MonsterSystem::MonsterSystem(ScoreBoard* scoreBoard, EnvironmentSystem* environm
     m_headImage = loadPixmap(kHeadImagePath);
     m_ballImage = loadPixmap(kBallImagePath);
     m_explosionImage = loadPixmap(kExplosionImagePath);
-    m_crashTimer = new QTimer(this);
-    connect(m_crashTimer, &QTimer::timeout, this, &MonsterSystem::checkCrash);
+    m_crashTimer = new StepTimer(this);
+    connect(m_crashTimer, &StepTimer::timeout, this, &MonsterSystem::checkCrash);
     m_crashTimer->start(kCrashIntervalMs);
 }
 
@@ -450,8 +450,12 @@ const QPixmap& MonsterSystem::scaledFlyImage(QSize size) {
     return m_scaledFly;
 }
 
+void MonsterSystem::advanceApproach() {
+    if (m_state == BossState::Approach)
+        m_counter += 1;
+}
+
 void MonsterSystem::paintApproach(QPainter& painter) {
-    m_counter += 1;
     const int c = m_counter;
     const double t = c / 100.0;
     const int w = m_flyImage.width();

@@ -15,8 +15,8 @@ class Head;
 class Monster;
 class Obstacle;
 class QPainter;
-class QTimer;
 class ScoreBoard;
+class StepTimer;
 
 // The boss fight: waits for the score, plays the approach, then alternates
 // a fighting phase (rings) and an away phase (fan, rain) until the saucer is beaten.
@@ -37,7 +37,7 @@ public:
     Monster* monster() const { return m_monster; }
     const QList<Head*>& heads() const { return m_heads; }
     const QList<Ball*>& balls() const { return m_balls; }
-    QTimer* crashTimer() const { return m_crashTimer; }
+    StepTimer* crashTimer() const { return m_crashTimer; }
 
     // The attacks, launched by the fight itself; public so that each can be exercised alone.
     void spawnMonster();
@@ -46,6 +46,8 @@ public:
     void launchRing(int waves);
     void launchFan();
     void launchRain(int waves);
+    // The approach picture moves on once per step, painted or not.
+    void advanceApproach();
 
 signals:
     void gameWin();
@@ -98,7 +100,7 @@ private:
     QPixmap m_explosionImage;
     QPixmap m_scaledFly;
     QSize m_scaledFlySize;
-    QTimer* m_crashTimer;
+    StepTimer* m_crashTimer;
     int m_counter = 0;
     int m_rainCount = 0;
     QList<Head*> m_heads;

@@ -8,6 +8,7 @@
 #include "environmentsystem.h"
 #include "gamebutton.h"
 #include "gamecharacter.h"
+#include "gameclock.h"
 #include "gameids.h"
 #include "gamenumber.h"
 #include "gametext.h"
@@ -22,6 +23,7 @@
 #include "skill.h"
 #include "soundboard.h"
 #include "statusbar.h"
+#include "steptimer.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -30,7 +32,6 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QTimer>
 
 #include <algorithm>
 #include <climits>
@@ -38,7 +39,6 @@
 
 namespace {
 // Frame loop.
-constexpr int kSceneInterval = 20;
 constexpr int kObstacleInterval = 500;
 constexpr int kEnvironmentInterval = 500;
 constexpr int kScoreInterval = 1000;
@@ -236,6 +236,7 @@ Widget::Widget(QWidget* parent) : QWidget(parent) {
     createTimers();
     m_animationTick = 0;
     changeToStage(m_stage);
+    m_clock->startPacing(this);
 }
 
 Widget::~Widget() {
@@ -244,22 +245,36 @@ Widget::~Widget() {
     m_buttons.clear();
 }
 
+// Within a step the timers that fall due fire by interval, shortest first, the
+// two 500 ms ones in the order they were made, and the scene step comes last,
+// after everything else that fell due in its 20 ms.
 void Widget::createTimers() {
-    m_sceneTimer = makeTimer(kSceneInterval, &Widget::updateScene);
-    m_obstacleTimer = makeTimer(kObstacleInterval, &Widget::updateObstacles);
-    m_environmentTimer = makeTimer(kEnvironmentInterval, &Widget::updateEnvironment);
-    m_scoreTimer = makeTimer(kScoreInterval, &Widget::updateScores);
+    m_clock = new GameClock(this);
+    m_monsterSystem->crashTimer()->setObjectName(QStringLiteral("hits"));
+    m_bulletSystem->shootTimer()->setObjectName(QStringLiteral("cooldown"));
+    m_deadEye->timer()->setObjectName(QStringLiteral("energy"));
+    m_bulletSystem->reloadTimer()->setObjectName(QStringLiteral("reload"));
+    for (StepTimer* timer : {m_monsterSystem->crashTimer(), m_bulletSystem->shootTimer(),
+                             m_deadEye->timer(), m_bulletSystem->reloadTimer()})
+        m_clock->addTimer(timer);
+    makeTimer(kObstacleInterval, &Widget::updateObstacles, "obstacles");
+    makeTimer(kEnvironmentInterval, &Widget::updateEnvironment, "environment");
+    makeTimer(kScoreInterval, &Widget::updateScores, "score");
+    makeTimer(GameClock::kStepMs, &Widget::updateScene, "scene");
+    connect(m_clock, &GameClock::frameDue, this, qOverload<>(&Widget::update));
 }
 
-QTimer* Widget::makeTimer(int interval, void (Widget::*slot)()) {
-    auto* timer = new QTimer(this);
-    connect(timer, &QTimer::timeout, this, slot);
+StepTimer* Widget::makeTimer(int interval, void (Widget::*slot)(), const char* name) {
+    auto* timer = new StepTimer(this);
+    timer->setObjectName(QLatin1String(name));
+    connect(timer, &StepTimer::timeout, this, slot);
     timer->start(interval);
+    m_clock->addTimer(timer);
     return timer;
 }
 
-QList<QTimer*> Widget::timers() const {
-    return findChildren<QTimer*>();
+const QList<StepTimer*>& Widget::timers() const {
+    return m_clock->timers();
 }
 
 bool Widget::isKeyHeld(int key) const {
@@ -966,7 +981,38 @@ void Widget::updateScene() {
         updateAnimation();
         updateSkill();
     }
-    update();
+    advancePictures();
+}
+
+// The fades and the approach swoop move once per step, never per repaint, so an
+// expose or a fast screen cannot speed them up.
+void Widget::advancePictures() {
+    switch (m_stage) {
+    case Stage::Story:
+        if (m_textList)
+            m_textList->advance();
+        break;
+    case Stage::Run:
+    case Stage::Pause:
+    case Stage::GameOver:
+        m_monsterSystem->advanceApproach();
+        fadeVeil();
+        break;
+    case Stage::Win:
+        m_monsterSystem->advanceApproach();
+        m_environment->advanceEnd();
+        break;
+    default:
+        break;
+    }
+}
+
+void Widget::fadeVeil() {
+    QColor& veil = m_deadEye->veilColor;
+    if (m_deadEye->isActive() && veil.alpha() < kVeilMaxAlpha)
+        veil.setAlpha(veil.alpha() + kVeilStep);
+    else if (!m_deadEye->isActive() && veil.alpha() > 0)
+        veil.setAlpha(veil.alpha() - kVeilStep);
 }
 
 void Widget::updateEnvironment() {
@@ -1314,14 +1360,9 @@ void Widget::paintObstacles(QPainter& painter) {
 }
 
 void Widget::paintVeil(QPainter& painter) {
-    QColor& veil = m_deadEye->veilColor;
-    if (m_deadEye->isActive() && veil.alpha() < kVeilMaxAlpha)
-        veil.setAlpha(veil.alpha() + kVeilStep);
-    else if (!m_deadEye->isActive() && veil.alpha() > 0)
-        veil.setAlpha(veil.alpha() - kVeilStep);
     painter.save();
     painter.setPen(Qt::NoPen);
-    painter.setBrush(QBrush(veil));
+    painter.setBrush(QBrush(m_deadEye->veilColor));
     const QRect whole = rect();
     painter.drawRects(&whole, 1);
     painter.restore();

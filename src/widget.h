@@ -13,6 +13,7 @@
 class BulletSystem;
 class DeadEye;
 class EnvironmentSystem;
+class GameClock;
 class GameButton;
 class GameCharacter;
 class Gun;
@@ -20,11 +21,11 @@ class MonsterSystem;
 class NumberSet;
 class Obstacle;
 class ProgressBar;
-class QTimer;
 class Rush;
 class ScoreBoard;
 class SoundBoard;
 class StatusBar;
+class StepTimer;
 class TextList;
 
 // The one game window: owns every game object, runs the frame loop, switches
@@ -70,7 +71,9 @@ public:
     SoundBoard* sounds() const { return m_sounds; }
     const Cursors& cursors() const { return m_cursors; }
     const QPixmap& guideImage() const { return m_guideImage; }
-    QList<QTimer*> timers() const;
+    GameClock* clock() const { return m_clock; }
+    // Every timer of the game, in the order each step serves them.
+    const QList<StepTimer*>& timers() const;
 
 public slots:
     void updateScene();
@@ -118,7 +121,9 @@ protected:
 
 private:
     void createTimers();
-    QTimer* makeTimer(int interval, void (Widget::*slot)());
+    StepTimer* makeTimer(int interval, void (Widget::*slot)(), const char* name);
+    void advancePictures();
+    void fadeVeil();
 
     void enterLoading();
     void enterMenu();
@@ -189,10 +194,7 @@ private:
     QString m_scoreFile;
     double m_groundLine = 0.0;
     double m_baseSpeed = 8.0;
-    QTimer* m_sceneTimer = nullptr;
-    QTimer* m_obstacleTimer = nullptr;
-    QTimer* m_environmentTimer = nullptr;
-    QTimer* m_scoreTimer = nullptr;
+    GameClock* m_clock = nullptr;
     int m_animationTick = 0;
     QList<GameButton*> m_buttons;
     // The loading bar has no parent; the window releases it.

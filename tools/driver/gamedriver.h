@@ -14,8 +14,6 @@
 #include <memory>
 #include <optional>
 
-class QTimer;
-
 // Enters a directory for its own lifetime (a new temporary one unless one is
 // given) and goes back to the previous one afterwards.
 class ScopedWorkingDirectory {
@@ -39,11 +37,9 @@ inline const SavedFiles kLaterStart = {{QStringLiteral("data_0"), "1"}};
 
 // Drives the real game window by hand, for the tests, the soak, the benchmark
 // and the screenshot tool. The window is built at a fixed client size in its
-// own working directory; its timers (Widget::timers()) are stopped and played
-// by a game clock instead: every frame fires each timer that falls due in it,
-// the slower ones first and the frame timer (the shortest) last, so all
-// periodic work keeps its true ratio and nothing depends on the wall clock.
-// Input goes through the window's own event handlers.
+// own working directory; its clock does not follow the wall clock but moves
+// one step (Widget::clock()) per frame stepped here, so nothing depends on
+// wall time. Input goes through the window's own event handlers.
 class GameDriver {
 public:
     explicit GameDriver(const SavedFiles& files = kLaterStart, QSize clientSize = QSize(1920, 1080),
@@ -98,11 +94,6 @@ public:
     bool dieInRun(int score);
 
 private:
-    struct DrivenTimer {
-        QTimer* timer;
-        int interval;
-    };
-
     void build();
     void sendMouse(int type, QPointF pos, Qt::MouseButton button);
     bool tickWhile(int limit, int stage);
@@ -114,7 +105,6 @@ private:
     QSize m_size;
     ScopedWorkingDirectory m_directory;
     std::unique_ptr<Widget> m_widget;
-    QList<DrivenTimer> m_timers;
     QImage m_image;
     qint64 m_frames = 0;
     Qt::MouseButtons m_heldButtons;

@@ -1,0 +1,81 @@
+#include "gameclock.h"
+
+#include "steptimer.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTimer>
+#include <QWidget>
+#include <QWindow>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+constexpr double kFallbackRefreshHz = 60.0;
+constexpr double kMsPerSecond = 1000.0;
+} // namespace
+
+GameClock::GameClock(QObject* parent) : QObject(parent), m_frameTimer(new QTimer(this)) {
+    m_frameTimer->setTimerType(Qt::PreciseTimer);
+    connect(m_frameTimer, &QTimer::timeout, this, &GameClock::onFrame);
+}
+
+void GameClock::step() {
+    emit aboutToStep();
+    for (StepTimer* timer : std::as_const(m_timers))
+        timer->advance(kStepMs);
+    ++m_steps;
+}
+
+void GameClock::setStepLength(double milliseconds) {
+    if (milliseconds > 0.0)
+        m_stepNs = std::llround(milliseconds * 1e6);
+}
+
+int GameClock::catchUp(qint64 wallNs) {
+    const qint64 due = std::max<qint64>(0, (wallNs - m_consumedNs) / m_stepNs);
+    const int run = int(std::min<qint64>(due, kMaxCatchUp));
+    for (int i = 0; i < run; ++i)
+        step();
+    // Further behind than that, game time lets go of wall time instead of spiralling.
+    m_consumedNs = due > kMaxCatchUp ? wallNs : m_consumedNs + run * m_stepNs;
+    return run;
+}
+
+double GameClock::fraction(qint64 wallNs) const {
+    return std::clamp(double(wallNs - m_consumedNs) / double(m_stepNs), 0.0, 1.0);
+}
+
+void GameClock::startPacing(QWidget* window) {
+    m_paced = true;
+    m_wall.start();
+    m_consumedNs = 0;
+    if (QWindow* handle = window->windowHandle()) {
+        connect(handle, &QWindow::screenChanged, this, &GameClock::followScreen,
+                Qt::UniqueConnection);
+    }
+    followScreen(window->screen());
+}
+
+void GameClock::stopPacing() {
+    m_paced = false;
+    m_frameTimer->stop();
+}
+
+int GameClock::frameInterval() const {
+    return m_frameTimer->interval();
+}
+
+void GameClock::followScreen(QScreen* screen) {
+    if (!m_paced)
+        return;
+    const double hz =
+        screen && screen->refreshRate() > 1.0 ? screen->refreshRate() : kFallbackRefreshHz;
+    m_frameTimer->start(std::max(1, int(std::lround(kMsPerSecond / hz))));
+}
+
+void GameClock::onFrame() {
+    catchUp(m_wall.nsecsElapsed());
+    emit frameDue();
+}
