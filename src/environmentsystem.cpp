@@ -2,11 +2,11 @@
 
 #include <QFont>
 #include <QPainter>
-#include <QRandomGenerator64>
 
 #include <utility>
 
 #include "environmentobject.h"
+#include "gamerandom.h"
 #include "ground.h"
 #include "pixmaps.h"
 
@@ -32,8 +32,8 @@ const char* const kEndText = QT_TRANSLATE_NOOP(
 } // namespace
 
 EnvironmentSystem::EnvironmentSystem(QRect screenRect, double speed, QObject* parent)
-    : QObject(parent), m_screenRect(screenRect), m_speed(speed), m_endColor(kGrey, kGrey, kGrey, 0),
-      m_endImage(loadPixmap(kEndImagePath)) {}
+    : QObject(parent), m_random(&GameRandom::unseeded()), m_screenRect(screenRect), m_speed(speed),
+      m_endColor(kGrey, kGrey, kGrey, 0), m_endImage(loadPixmap(kEndImagePath)) {}
 
 EnvironmentSystem::~EnvironmentSystem() {
     qDeleteAll(m_grounds);
@@ -96,7 +96,7 @@ void EnvironmentSystem::generateGround(double groundY) {
     while (m_grounds.isEmpty() || m_grounds.last()->p2().x() <= coveredBeyond) {
         const double startX =
             m_grounds.isEmpty() ? m_screenRect.right() : m_grounds.last()->p2().x();
-        new Ground(m_grounds, startX, groundY, kSegmentLength, m_speed, this);
+        new Ground(m_grounds, startX, groundY, kSegmentLength, m_speed, *m_random, this);
     }
 }
 
@@ -121,9 +121,8 @@ void EnvironmentSystem::generateCloud() {
         return;
 
     const double groundY = m_grounds.first()->p2().y();
-    QRandomGenerator64* random = QRandomGenerator64::global();
-    const double r1 = random->generateDouble();
-    const double r2 = random->generateDouble();
+    const double r1 = m_random->generateDouble();
+    const double r2 = m_random->generateDouble();
     const double y =
         kCloudBandTop * groundY + r1 * (kCloudBandBottom * groundY - kCloudBandTop * groundY);
     const double x = width + r2 * width / kCloudSpreadDivisor;

@@ -8,6 +8,7 @@
 #include <QSize>
 
 class EnvironmentObject;
+class GameRandom;
 class Ground;
 class QPainter;
 
@@ -28,6 +29,8 @@ public:
     // The end picture fades in by one step.
     void advanceEnd();
     QColor endColor() const { return m_endColor; }
+    // The run's generator, which the ground and the clouds draw from.
+    void setRandom(GameRandom* random) { m_random = random; }
 
     const QList<Ground*>& grounds() const { return m_grounds; }
     const QList<EnvironmentObject*>& clouds() const { return m_clouds; }
@@ -46,6 +49,7 @@ private:
     void generateCloud();
     const QPixmap& scaledEndImage(QSize size);
 
+    GameRandom* m_random;
     QList<Ground*> m_grounds;
     QList<EnvironmentObject*> m_clouds;
     QRect m_screenRect;

@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QPointF>
 
+class GameRandom;
 class QPainter;
 
 // One straight piece of the ground line.
@@ -14,7 +15,7 @@ public:
     // Builds a flat segment or, now and then after a flat one, a three-piece
     // bump starting at (x, y), and appends everything it built to `list`.
     Ground(QList<Ground*>& list, double x, double y, double length, double speed,
-           QObject* parent = nullptr);
+           GameRandom& random, QObject* parent = nullptr);
     Ground(QPointF p1, QPointF p2, double speed, QObject* parent = nullptr);
 
     void shift();

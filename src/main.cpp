@@ -27,6 +27,8 @@ int main(int argc, char* argv[]) {
         Widget window;
         if (options.muted())
             window.sounds()->setMuted(true, SoundBoard::Persist::ThisRunOnly);
+        if (options.seed())
+            window.setFixedSeed(*options.seed());
         window.setWindowTitle(QStringLiteral("Brimtalon"));
         window.setWindowIcon(QIcon(QStringLiteral(":/images/icon.png")));
         const QRect available = window.screen()->availableGeometry();

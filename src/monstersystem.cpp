@@ -8,6 +8,7 @@
 #include "environmentsystem.h"
 #include "gamecharacter.h"
 #include "gameids.h"
+#include "gamerandom.h"
 #include "monster.h"
 #include "obstacle.h"
 #include "pixmaps.h"
@@ -17,7 +18,6 @@
 
 #include <QPainter>
 #include <QPoint>
-#include <QRandomGenerator64>
 #include <QRect>
 #include <algorithm>
 #include <utility>
@@ -105,7 +105,7 @@ MonsterSystem::MonsterSystem(ScoreBoard* scoreBoard, EnvironmentSystem* environm
                              QObject* parent)
     : QObject(parent), m_startScore(kInitialStartScore), m_scoreBoard(scoreBoard),
       m_character(character), m_environment(environment), m_bulletSystem(bulletSystem),
-      m_deadEye(deadEye) {
+      m_deadEye(deadEye), m_random(&GameRandom::unseeded()) {
     m_flyImage = loadPixmap(kFlyImagePath);
     m_headImage = loadPixmap(kHeadImagePath);
     m_ballImage = loadPixmap(kBallImagePath);
@@ -300,7 +300,7 @@ void MonsterSystem::launchHead() {
     head->setTarget(m_character->position());
     head->setSpeed(kHeadSpeed);
     head->setPos(monsterCenter());
-    const double r = QRandomGenerator64::global()->generateDouble();
+    const double r = m_random->generateDouble();
     head->setLockDistance(kLockDistanceMin + kLockDistanceRange * r);
     arm(head);
     emit headLaunched();

@@ -10,6 +10,7 @@ class Ball;
 class BulletSystem;
 class DeadEye;
 class EnvironmentSystem;
+class GameRandom;
 class GameCharacter;
 class Head;
 class Monster;
@@ -38,6 +39,8 @@ public:
     const QList<Head*>& heads() const { return m_heads; }
     const QList<Ball*>& balls() const { return m_balls; }
     StepTimer* crashTimer() const { return m_crashTimer; }
+    // The run's generator, which the heads' lock distances come from.
+    void setRandom(GameRandom* random) { m_random = random; }
 
     // The attacks, launched by the fight itself; public so that each can be exercised alone.
     void spawnMonster();
@@ -101,6 +104,7 @@ private:
     QPixmap m_scaledFly;
     QSize m_scaledFlySize;
     StepTimer* m_crashTimer;
+    GameRandom* m_random;
     int m_counter = 0;
     int m_rainCount = 0;
     QList<Head*> m_heads;

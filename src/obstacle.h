@@ -1,5 +1,7 @@
 #pragma once
 
+#include "gamerandom.h"
+
 #include <QObject>
 #include <QPixmap>
 #include <QPointF>
@@ -80,7 +82,7 @@ protected:
 class Cacti : public Obstacle {
     Q_OBJECT
 public:
-    explicit Cacti(QObject* parent = nullptr);
+    explicit Cacti(QObject* parent = nullptr, GameRandom& random = GameRandom::unseeded());
     void updateCrashBox() override;
 };
 

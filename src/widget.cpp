@@ -35,7 +35,6 @@
 
 #include <algorithm>
 #include <climits>
-#include <random>
 
 namespace {
 // Frame loop.
@@ -145,15 +144,6 @@ Bird* asBird(Obstacle* obstacle) {
     return static_cast<Bird*>(obstacle);
 }
 
-int drawInclusive(std::mt19937& engine, int low, int high) {
-    return std::uniform_int_distribution<int>(low, high)(engine);
-}
-
-std::mt19937 freshEngine() {
-    std::random_device device("default");
-    return std::mt19937(device());
-}
-
 // The texts ask for "黑体" (and "Arial" on the win screen), which Linux
 // desktops rarely have: point both at the CJK fonts the set-up installs, so
 // no glyph falls back to an empty box.
@@ -229,6 +219,8 @@ Widget::Widget(QWidget* parent) : QWidget(parent) {
     m_monsterSystem = new MonsterSystem(m_scoreBoard, m_environment, m_bulletSystem, m_character,
                                         m_deadEye, this);
     connect(m_monsterSystem, &MonsterSystem::gameWin, this, &Widget::gameWin);
+    m_environment->setRandom(&m_random);
+    m_monsterSystem->setRandom(&m_random);
     m_essenceDisplay = new NumberSet(kEssenceDigits, readEssence(), this);
     m_sounds = new SoundBoard(this);
     connectSounds();
@@ -237,6 +229,15 @@ Widget::Widget(QWidget* parent) : QWidget(parent) {
     m_animationTick = 0;
     changeToStage(m_stage);
     m_clock->startPacing(this);
+}
+
+void Widget::setFixedSeed(quint64 seed) {
+    m_fixedSeed = seed;
+    m_random.reseed(seed);
+}
+
+quint64 Widget::nextRunSeed() {
+    return m_fixedSeed.value_or(GameRandom::entropySeed());
 }
 
 Widget::~Widget() {
@@ -482,6 +483,7 @@ void Widget::forgetDeathBeforePause() {
 
 void Widget::enterRun() {
     if (m_stage == Stage::Menu) {
+        m_random.reseed(nextRunSeed());
         m_stage = Stage::Run;
         const double h = m_character->sheet().height();
         m_character->setGroundY(-h + m_groundLine + kCharacterFootDepth);
@@ -1215,10 +1217,9 @@ void Widget::spawnCactus() {
     const double right = rect().right();
     if (!m_cactusList.isEmpty() && right - m_cactusList.last()->pos().x() < kCactusGap)
         return;
-    std::mt19937 engine = freshEngine();
-    if (drawInclusive(engine, 1, kSpawnDraw) <= kCactusSkipAtMost)
+    if (m_random.bounded(1, kSpawnDraw) <= kCactusSkipAtMost)
         return;
-    auto* cactus = new Cacti(this);
+    auto* cactus = new Cacti(this, m_random);
     cactus->wire(m_character, m_bulletSystem, m_scoreBoard);
     connectObstacleSounds(cactus);
     cactus->setPos(QPointF(right, m_groundLine - cactus->height() + kCactusFootDepth));
@@ -1236,8 +1237,7 @@ void Widget::spawnBird() {
     if (!m_birdList.isEmpty() &&
         right - m_birdList.last()->pos().x() < kBirdGapAfterBird * characterWidth)
         return;
-    std::mt19937 engine = freshEngine();
-    if (drawInclusive(engine, 1, kSpawnDraw) <= kBirdSkipAtMost)
+    if (m_random.bounded(1, kSpawnDraw) <= kBirdSkipAtMost)
         return;
     auto* bird = new Bird(this);
     bird->wire(m_character, m_bulletSystem, m_scoreBoard);
@@ -1245,7 +1245,7 @@ void Widget::spawnBird() {
     const double h = bird->height();
     const int low = int(m_groundLine - h - kBirdHighest);
     const int high = int(m_groundLine - h - kBirdLowest);
-    bird->setPos(QPointF(right, drawInclusive(engine, low, high)));
+    bird->setPos(QPointF(right, m_random.bounded(low, high)));
     m_birdList.append(bird);
 }
 

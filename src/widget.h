@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cursors.h"
+#include "gamerandom.h"
 
 #include <QList>
 #include <QPixmap>
@@ -9,6 +10,7 @@
 #include <QWidget>
 
 #include <memory>
+#include <optional>
 
 class BulletSystem;
 class DeadEye;
@@ -71,6 +73,11 @@ public:
     SoundBoard* sounds() const { return m_sounds; }
     const Cursors& cursors() const { return m_cursors; }
     const QPixmap& guideImage() const { return m_guideImage; }
+    // Every random draw of the game; reseeded at each run's start.
+    GameRandom& random() { return m_random; }
+    // Every run (and the screens before the first) starts from this seed
+    // instead of one taken from the system's entropy.
+    void setFixedSeed(quint64 seed);
     GameClock* clock() const { return m_clock; }
     // Every timer of the game, in the order each step serves them.
     const QList<StepTimer*>& timers() const;
@@ -124,6 +131,8 @@ private:
     StepTimer* makeTimer(int interval, void (Widget::*slot)(), const char* name);
     void advancePictures();
     void fadeVeil();
+
+    quint64 nextRunSeed();
 
     void enterLoading();
     void enterMenu();
@@ -195,6 +204,8 @@ private:
     double m_groundLine = 0.0;
     double m_baseSpeed = 8.0;
     GameClock* m_clock = nullptr;
+    GameRandom m_random;
+    std::optional<quint64> m_fixedSeed;
     int m_animationTick = 0;
     QList<GameButton*> m_buttons;
     // The loading bar has no parent; the window releases it.

@@ -25,9 +25,16 @@ class CommandLineTest : public QObject {
 private slots:
     void parse_data() {
         QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<QString>("result"); // language, data folder and mute, or the exit code
-        QTest::newRow("english") << QStringList{"--lang", "en"} << "en  0";
-        QTest::newRow("all") << QStringList{"--lang=zh", "--data-dir", "d", "--mute"} << "zh d 1";
+        // Language, data folder, mute, seed, replay and verify, or the exit code.
+        QTest::addColumn<QString>("result");
+        QTest::newRow("english") << QStringList{"--lang", "en"} << "en  0 -  0";
+        QTest::newRow("all") << QStringList{"--lang=zh", "--data-dir", "d",
+                                            "--mute",    "--seed",     "18446744073709551615",
+                                            "--replay",  "r",          "--verify"}
+                             << "zh d 1 18446744073709551615 r 1";
+        for (const char* seed : {"-1", "+1", "18446744073709551616", "x"})
+            QTest::newRow(seed) << QStringList{"--seed", seed} << "exit 2";
+        QTest::newRow("verify alone") << QStringList{"--verify"} << "exit 2";
         QTest::newRow("french") << QStringList{"--lang", "fr"} << "exit 2";
         QTest::newRow("help-all is Qt's") << QStringList{"--help-all"} << "exit 2";
     }
@@ -36,9 +43,12 @@ private slots:
         QFETCH(QString, result);
         LaunchOptions options;
         const bool runs = options.parse(QStringList{"brimtalon"} + arguments);
-        QCOMPARE(runs ? QStringLiteral("%1 %2 %3")
+        const QString seed = options.seed() ? QString::number(*options.seed()) : "-";
+        QCOMPARE(runs ? QStringLiteral("%1 %2 %3 %4 %5 %6")
                             .arg(options.language(), options.dataDir())
                             .arg(int(options.muted()))
+                            .arg(seed, options.replayFile())
+                            .arg(int(options.verify()))
                       : QStringLiteral("exit %1").arg(options.exitCode()),
                  result);
     }
