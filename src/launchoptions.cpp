@@ -121,7 +121,10 @@ bool LaunchOptions::parse(const QStringList& arguments) {
                         UsageError);
         m_seed = seed;
     }
-    m_replayFile = parser.value(kReplayOption);
+    // Named from where the game was started, before it enters its data folder.
+    m_replayFile = parser.isSet(kReplayOption)
+                       ? QFileInfo(parser.value(kReplayOption)).absoluteFilePath()
+                       : QString();
     m_verify = parser.isSet(kVerifyOption);
     if (m_verify && m_replayFile.isEmpty())
         return stop(QStringLiteral("--verify needs --replay FILE."), UsageError);

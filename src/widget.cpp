@@ -82,6 +82,8 @@ constexpr double kBirdLowest = 140.0;
 // Saved files, by bare name in the working directory.
 const QString kScoreFileName = QStringLiteral("game_score.txt");
 const QString kFirstStartMarker = QStringLiteral("data_0");
+const QString kLastReplay = QStringLiteral("last.replay");
+const QString kBestReplay = QStringLiteral("best.replay");
 
 // Pictures of the screens.
 const QString kStartPicture = QStringLiteral(":/images/start.png");
@@ -219,6 +221,7 @@ Widget::Widget(QWidget* parent) : QWidget(parent) {
     m_monsterSystem = new MonsterSystem(m_scoreBoard, m_environment, m_bulletSystem, m_character,
                                         m_deadEye, this);
     connect(m_monsterSystem, &MonsterSystem::gameWin, this, &Widget::gameWin);
+    m_sessionSeed = m_random.seed();
     m_environment->setRandom(&m_random);
     m_monsterSystem->setRandom(&m_random);
     m_essenceDisplay = new NumberSet(kEssenceDigits, readEssence(), this);
@@ -233,11 +236,112 @@ Widget::Widget(QWidget* parent) : QWidget(parent) {
 
 void Widget::setFixedSeed(quint64 seed) {
     m_fixedSeed = seed;
+    m_sessionSeed = seed;
     m_random.reseed(seed);
 }
 
 quint64 Widget::nextRunSeed() {
-    return m_fixedSeed.value_or(GameRandom::entropySeed());
+    if (m_playback)
+        return m_playback->runSeeds.value(m_runSeedsUsed++);
+    const quint64 seed = m_fixedSeed.value_or(GameRandom::entropySeed());
+    if (m_recording)
+        m_recording->runSeeds.append(seed);
+    return seed;
+}
+
+// ---------------------------------------------------------------- replays
+
+void Widget::recordReplays() {
+    m_recording = std::make_unique<Replay>();
+    m_recording->version = QStringLiteral(BRIMTALON_VERSION);
+    m_recording->language = QLocale().name().left(2);
+    m_recording->firstStart = m_firstStart;
+    m_recording->bank = readEssence();
+    m_recording->level = m_character->level();
+    QString ignored;
+    if (const std::optional<Replay> best = Replay::load(kBestReplay, &ignored))
+        m_bestScore = best->score;
+}
+
+void Widget::playReplay(const Replay& replay) {
+    m_recording.reset();
+    m_playback = replay;
+    m_playbackFrameHeight = replay.frameHeight;
+    setFixedSize(replay.clientSize);
+    m_random.reseed(replay.sessionSeed);
+}
+
+// The one place where the player's devices become the step's input: recorded
+// when recording, replaced by the recorded input when replaying.
+void Widget::takeStepInput() {
+    if (m_playback) {
+        applyInput(m_playback->next());
+        return;
+    }
+    const StepInput input = liveInput();
+    if (m_recording)
+        m_recording->append(input);
+    if (input.has(StepInput::FocusLost) && m_stage == Stage::Run)
+        gamePause();
+}
+
+StepInput Widget::liveInput() {
+    StepInput input;
+    const bool* const flags[] = {&m_keyJump,   &m_keyDown,  &m_keyLeft,   &m_keyRight,
+                                 &m_keyEscape, &m_keySkill, &m_mouseLeft, &m_mouseRight};
+    for (int i = 0; i < 8; ++i)
+        input.flags |= *flags[i] ? quint16(1 << i) : 0;
+    if (m_focusLost)
+        input.flags |= StepInput::FocusLost;
+    if (m_eventPointer) {
+        input.flags |= StepInput::Pointer;
+        input.pointer = *m_eventPointer;
+    }
+    const int height = frameHeight();
+    if (height != m_recordedFrameHeight) {
+        if (m_recording && m_recording->steps() == 0) {
+            m_recording->clientSize = size();
+            m_recording->frameHeight = height;
+        } else {
+            input.flags |= StepInput::FrameHeight;
+            input.frameHeight = height;
+        }
+        m_recordedFrameHeight = height;
+    }
+    m_focusLost = false;
+    m_eventPointer.reset();
+    return input;
+}
+
+void Widget::applyInput(const StepInput& input) {
+    bool* const flags[] = {&m_keyJump,   &m_keyDown,  &m_keyLeft,   &m_keyRight,
+                           &m_keyEscape, &m_keySkill, &m_mouseLeft, &m_mouseRight};
+    for (int i = 0; i < 8; ++i)
+        *flags[i] = input.flags & (1 << i);
+    if (input.has(StepInput::Pointer))
+        m_mousePos = input.pointer;
+    if (input.has(StepInput::FrameHeight))
+        m_playbackFrameHeight = input.frameHeight;
+    if (input.has(StepInput::FocusLost) && m_stage == Stage::Run)
+        gamePause();
+}
+
+int Widget::frameHeight() const {
+    return m_playback ? m_playbackFrameHeight : frameGeometry().height();
+}
+
+void Widget::keepReplay(int score) {
+    ++m_finishedRuns;
+    emit runFinished(score);
+    if (!m_recording)
+        return;
+    m_recording->sessionSeed = m_sessionSeed;
+    m_recording->runStartStep = m_runStartStep;
+    m_recording->finishedRuns = m_finishedRuns;
+    m_recording->score = score;
+    m_recording->save(kLastReplay);
+    if (score > m_bestScore && m_recording->save(kBestReplay))
+        m_bestScore = score;
 }
 
 Widget::~Widget() {
@@ -262,6 +366,7 @@ void Widget::createTimers() {
     makeTimer(kEnvironmentInterval, &Widget::updateEnvironment, "environment");
     makeTimer(kScoreInterval, &Widget::updateScores, "score");
     makeTimer(GameClock::kStepMs, &Widget::updateScene, "scene");
+    connect(m_clock, &GameClock::aboutToStep, this, &Widget::takeStepInput);
     connect(m_clock, &GameClock::frameDue, this, qOverload<>(&Widget::update));
 }
 
@@ -313,6 +418,7 @@ void Widget::bankScore() {
     // Saturate rather than wrap: a huge bank must never turn negative.
     const qint64 total = qint64(readEssence()) + m_scoreBoard->score();
     writeEssence(int(std::clamp<qint64>(total, INT_MIN, INT_MAX)));
+    keepReplay(m_scoreBoard->score());
 }
 
 // ---------------------------------------------------------------- stages
@@ -484,6 +590,7 @@ void Widget::forgetDeathBeforePause() {
 void Widget::enterRun() {
     if (m_stage == Stage::Menu) {
         m_random.reseed(nextRunSeed());
+        m_runStartStep = m_clock->steps();
         m_stage = Stage::Run;
         const double h = m_character->sheet().height();
         m_character->setGroundY(-h + m_groundLine + kCharacterFootDepth);
@@ -771,6 +878,11 @@ void Widget::endInputTick() {
 }
 
 void Widget::keyPressEvent(QKeyEvent* event) {
+    if (m_playback) {
+        if (event->key() == Qt::Key_Escape)
+            close();
+        return;
+    }
     if (bool* flag = keyFlag(event->key()))
         pressFlag(*flag);
     else if (event->key() == Qt::Key_M && !event->isAutoRepeat())
@@ -778,12 +890,17 @@ void Widget::keyPressEvent(QKeyEvent* event) {
 }
 
 void Widget::keyReleaseEvent(QKeyEvent* event) {
+    if (m_playback)
+        return;
     if (bool* flag = keyFlag(event->key()))
         releaseFlag(*flag);
 }
 
 void Widget::mousePressEvent(QMouseEvent* event) {
+    if (m_playback)
+        return;
     m_mousePos = event->position();
+    m_eventPointer = m_mousePos;
     if (event->button() == Qt::LeftButton)
         pressFlag(m_mouseLeft);
     else if (event->button() == Qt::RightButton)
@@ -791,7 +908,10 @@ void Widget::mousePressEvent(QMouseEvent* event) {
 }
 
 void Widget::mouseReleaseEvent(QMouseEvent* event) {
+    if (m_playback)
+        return;
     m_mousePos = event->position();
+    m_eventPointer = m_mousePos;
     if (event->button() == Qt::LeftButton)
         releaseFlag(m_mouseLeft);
     else if (event->button() == Qt::RightButton)
@@ -810,13 +930,14 @@ void Widget::changeEvent(QEvent* event) {
 }
 
 // Keys released in another window never reach this one: forget them, and do
-// not let the dinosaur run on unattended.
+// not let the dinosaur run on unattended (the next step pauses a run).
 void Widget::releaseInput() {
+    if (m_playback)
+        return;
     m_keyJump = m_keyDown = m_keyLeft = m_keyRight = m_keyEscape = m_keySkill = false;
     m_mouseLeft = m_mouseRight = false;
     endInputTick();
-    if (m_stage == Stage::Run)
-        gamePause();
+    m_focusLost = true;
 }
 
 void Widget::showCursor(bool aim) {
@@ -964,7 +1085,7 @@ bool Widget::runButtonAction(GameButton* button) {
 // ---------------------------------------------------------------- frame loop
 
 void Widget::updateScene() {
-    m_groundLine = kGroundLineRatio * frameGeometry().height();
+    m_groundLine = kGroundLineRatio * frameHeight();
     m_environment->setScreenRect(rect());
     if (m_rush && m_deadEye && !m_rush->isActive() && !m_deadEye->isActive())
         m_environment->setSpeed(m_baseSpeed);

@@ -2,6 +2,7 @@
 
 #include "cursors.h"
 #include "gamerandom.h"
+#include "replay.h"
 
 #include <QList>
 #include <QPixmap>
@@ -78,9 +79,23 @@ public:
     // Every run (and the screens before the first) starts from this seed
     // instead of one taken from the system's entropy.
     void setFixedSeed(quint64 seed);
+
+    // Keeps every finished run as last.replay and the best as best.replay, in
+    // the working directory.
+    void recordReplays();
+    const Replay* recording() const { return m_recording.get(); }
+    // Plays a recorded session instead of the player's input; the window must
+    // be fresh, built over the replay's saved files.
+    void playReplay(const Replay& replay);
+    bool isReplaying() const { return m_playback.has_value(); }
+
     GameClock* clock() const { return m_clock; }
     // Every timer of the game, in the order each step serves them.
     const QList<StepTimer*>& timers() const;
+
+signals:
+    // A run has ended (death, win or home) and its score is banked.
+    void runFinished(int score);
 
 public slots:
     void updateScene();
@@ -133,6 +148,11 @@ private:
     void fadeVeil();
 
     quint64 nextRunSeed();
+    void takeStepInput();
+    StepInput liveInput();
+    void applyInput(const StepInput& input);
+    void keepReplay(int score);
+    int frameHeight() const;
 
     void enterLoading();
     void enterMenu();
@@ -206,6 +226,18 @@ private:
     GameClock* m_clock = nullptr;
     GameRandom m_random;
     std::optional<quint64> m_fixedSeed;
+    quint64 m_sessionSeed = 0;
+    // Input events not yet seen by a step: a lost focus, a mouse press or release there.
+    bool m_focusLost = false;
+    std::optional<QPointF> m_eventPointer;
+    int m_recordedFrameHeight = -1;
+    std::unique_ptr<Replay> m_recording;
+    std::optional<Replay> m_playback;
+    int m_playbackFrameHeight = 0;
+    int m_runSeedsUsed = 0;
+    qint64 m_runStartStep = 0;
+    int m_finishedRuns = 0;
+    int m_bestScore = -1;
     int m_animationTick = 0;
     QList<GameButton*> m_buttons;
     // The loading bar has no parent; the window releases it.

@@ -1,6 +1,39 @@
 #include "testsupport.h"
 
 #include "gameclock.h"
+#include "replaysession.h"
+
+namespace {
+const QPointF kSky(1500, 150);
+
+// Scripted help, the same in the run and its replay: no death, a saucer called in
+// by the score and beaten as soon as it can be hit.
+void helpToWin(Widget* w) {
+    if (w->stage() != Stage::Run)
+        return;
+    w->character()->setHealth(1.0);
+    w->scoreBoard()->setScore(std::max(w->scoreBoard()->score(), 20));
+    if (Monster* saucer = w->monsterSystem()->monster(); saucer && !saucer->isEntering())
+        saucer->setHealth(0);
+}
+
+// Plays until a run has finished; the banked score, or -1.
+int playToFinish(GameDriver& game) {
+    int banked = -1;
+    QObject::connect(game.widget(), &Widget::runFinished, [&banked](int score) { banked = score; });
+    for (int i = 0; i < 20000 && banked < 0; ++i)
+        game.tick();
+    return banked;
+}
+
+QString outcome(GameDriver& game, int banked) {
+    return QString("%1 %2 %3 %4")
+        .arg(banked)
+        .arg(QString(readFile(game.directory() + "/game_score.txt")))
+        .arg(game.stage())
+        .arg(game->character()->position().x());
+}
+} // namespace
 
 class ClockTest : public QObject {
     Q_OBJECT
@@ -39,6 +72,72 @@ private slots:
         // A slower game stretches each step of wall time.
         clock.setStepLength(40.0);
         QVERIFY(clock.catchUp(259 * ms) == 0 && clock.catchUp(260 * ms) == 1);
+    }
+
+    void roundTrip_data() {
+        QTest::addColumn<bool>("win");
+        QTest::newRow("death") << false;
+        QTest::newRow("win") << true;
+    }
+
+    // A session recorded through its input, played again from its file: the same
+    // run, score, bank and screen; the best run is kept apart.
+    void roundTrip() {
+        QFETCH(bool, win);
+        GameDriver game(SavedFiles{{"data_0", "1"}, {"game_score.txt", "7"}});
+        game->recordReplays();
+        if (win)
+            game.setUpkeep([&game] { helpToWin(game.widget()); });
+        QVERIFY(game.reach(Stage::Menu) && game.startRun());
+        game.pressKey(Qt::Key_D);
+        game.tick(30);
+        game.releaseKey(Qt::Key_D);
+        game.tapKey(Qt::Key_W);
+        game.pressMouse(kSky, Qt::RightButton);
+        game.click(kSky);
+        game.releaseMouse(kSky, Qt::RightButton);
+        const int banked = playToFinish(game);
+        QVERIFY(banked >= 0 && game.stage() == (win ? Stage::Win : Stage::GameOver));
+        QString error;
+        const std::optional<Replay> replay =
+            Replay::load(game.directory() + "/last.replay", &error);
+        QVERIFY2(replay && replay->score == banked, qPrintable(error));
+        QCOMPARE(readFile(game.directory() + "/best.replay"), replay->toBytes());
+
+        GameDriver again(*replay);
+        if (win)
+            again.setUpkeep([&again] { helpToWin(again.widget()); });
+        QCOMPARE(outcome(again, playToFinish(again)), outcome(game, banked));
+    }
+
+    // Bad files are refused with a reason, never read past their end.
+    void badReplaysRefused() {
+        GameDriver game;
+        game->recordReplays();
+        QVERIFY(game.reach(Stage::GameOver));
+        const QByteArray good = readFile(game.directory() + "/last.replay");
+        QString error;
+        const std::optional<Replay> replay = Replay::fromBytes(good, &error);
+        QByteArray otherVersion = good;
+        otherVersion[good.indexOf(replay->version.toUtf8())] = '9';
+        // A claim of four billion run seeds, where the header names their count.
+        QByteArray manySeeds = good;
+        manySeeds.replace(51 + replay->version.size() + replay->language.size(), 4,
+                          "\xff\xff\xff\xff");
+        QRandomGenerator noise(7);
+        QByteArray randomBytes(4096, Qt::Uninitialized);
+        noise.fillRange(reinterpret_cast<quint32*>(randomBytes.data()), 1024);
+        QStringList reasons;
+        for (const QByteArray& bytes :
+             {QByteArray(), good.left(good.size() / 2), otherVersion, randomBytes,
+              "BRIMTALON-REPLAY" + randomBytes, manySeeds, good + "x"}) {
+            QVERIFY(!Replay::fromBytes(bytes, &error));
+            reasons << error;
+        }
+        QCOMPARE(reasons.join(", "),
+                 "empty file, cut short, recorded by another version of the game, "
+                 "not a replay, a replay of another format, cut short, trailing bytes");
+        QVERIFY(Replay::fromBytes(good, &error));
     }
 };
 

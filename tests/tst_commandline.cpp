@@ -1,8 +1,7 @@
 #include "launchoptions.h"
+#include "testsupport.h"
 
 #include <QProcess>
-#include <QTemporaryDir>
-#include <QtTest>
 
 namespace {
 // The game in `workDir`, with a runtime folder of its own so that Qt warns nothing on stderr.
@@ -30,8 +29,8 @@ private slots:
         QTest::newRow("english") << QStringList{"--lang", "en"} << "en  0 -  0";
         QTest::newRow("all") << QStringList{"--lang=zh", "--data-dir", "d",
                                             "--mute",    "--seed",     "18446744073709551615",
-                                            "--replay",  "r",          "--verify"}
-                             << "zh d 1 18446744073709551615 r 1";
+                                            "--replay",  "/r",         "--verify"}
+                             << "zh d 1 18446744073709551615 /r 1";
         for (const char* seed : {"-1", "+1", "18446744073709551616", "x"})
             QTest::newRow(seed) << QStringList{"--seed", seed} << "exit 2";
         QTest::newRow("verify alone") << QStringList{"--verify"} << "exit 2";
@@ -63,6 +62,8 @@ private slots:
                                  << "brimtalon: Unknown option 'bogus'.\n";
         QTest::newRow("argument") << QStringList{"save"} << 2 << "Unexpected argument 'save'.\n";
         QTest::newRow("file") << QStringList{"--data-dir", "FILE"} << 2 << "not a directory.\n";
+        QTest::newRow("empty replay")
+            << QStringList{"--replay", "FILE", "--verify"} << 1 << "FILE: empty file\n";
         QTest::newRow("below a file")
             << QStringList{"--data-dir", "FILE/saves"} << 2 << "cannot be created.\n";
     }
@@ -81,6 +82,22 @@ private slots:
         QVERIFY(exitCode == 0 || (out.count('\n') == 1 && game.readAllStandardOutput().isEmpty()));
         QCOMPARE(entries(workDir.path()), QStringList{"FILE"});
     }
+    // A run that ends by itself, recorded, and verified by the game without a window.
+    void verifyPrintsTheScore() {
+        GameDriver game;
+        game->recordReplays();
+        QVERIFY(game.reach(Stage::Run));
+        for (int i = 0; i < 20000 && game.stage() == Stage::Run; ++i)
+            game.tick();
+        QString error;
+        const std::optional<Replay> replay = Replay::load("last.replay", &error);
+        QVERIFY2(replay && game.stage() == Stage::GameOver, qPrintable(error));
+        QProcess verifier;
+        start(verifier, game.directory(), {"--replay", "last.replay", "--verify"});
+        QVERIFY(verifier.waitForFinished(60000) && verifier.exitCode() == 0);
+        QCOMPARE(verifier.readAllStandardOutput(), QStringLiteral("score %1\n").arg(replay->score));
+    }
+
     void dataDirHoldsTheSavedFiles() {
         QTemporaryDir root;
         QVERIFY(QDir(root.path()).mkdir("launch"));

@@ -6,6 +6,7 @@
 #include "gameids.h"
 #include "monster.h"
 #include "monstersystem.h"
+#include "replaysession.h"
 #include "scoreboard.h"
 
 #include <QCoreApplication>
@@ -48,6 +49,13 @@ GameDriver::GameDriver(const SavedFiles& files, QSize clientSize, const QString&
             file.write(it.value());
     }
     build();
+}
+
+GameDriver::GameDriver(const Replay& replay)
+    : m_size(replay.clientSize), m_image(m_size, QImage::Format_ARGB32_Premultiplied) {
+    ReplaySession::writeSavedFiles(replay);
+    build();
+    m_widget->playReplay(replay);
 }
 
 GameDriver::~GameDriver() = default;

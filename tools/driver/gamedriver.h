@@ -1,5 +1,6 @@
 #pragma once
 
+#include "replay.h"
 #include "widget.h"
 
 #include <QImage>
@@ -44,6 +45,8 @@ class GameDriver {
 public:
     explicit GameDriver(const SavedFiles& files = kLaterStart, QSize clientSize = QSize(1920, 1080),
                         const QString& directory = QString());
+    // A window playing `replay`, built over the saved files it started from.
+    explicit GameDriver(const Replay& replay);
     ~GameDriver();
     GameDriver(const GameDriver&) = delete;
     GameDriver& operator=(const GameDriver&) = delete;
