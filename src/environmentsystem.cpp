@@ -129,14 +129,26 @@ void EnvironmentSystem::generateCloud() {
     m_clouds.append(new Cloud(this, m_speed, QPointF(x, y)));
 }
 
-void EnvironmentSystem::paintEnvironment(QPainter& painter) {
+void EnvironmentSystem::paintEnvironment(QPainter& painter, double fraction) {
     for (Ground* segment : std::as_const(m_grounds)) {
         if (segment)
-            segment->paint(painter);
+            segment->paint(painter,
+                           segment->motion.drawnAt(segment->p1(), fraction) - segment->p1());
     }
     for (EnvironmentObject* cloud : std::as_const(m_clouds)) {
         if (cloud)
-            cloud->paint(painter);
+            cloud->paint(painter, fraction);
+    }
+}
+
+void EnvironmentSystem::rememberPositions() {
+    for (Ground* segment : std::as_const(m_grounds)) {
+        if (segment)
+            segment->motion.remember(segment->p1());
+    }
+    for (EnvironmentObject* cloud : std::as_const(m_clouds)) {
+        if (cloud)
+            cloud->motion.remember(cloud->pos());
     }
 }
 

@@ -38,7 +38,10 @@ public:
 public slots:
     void updateMovement();
     void updateState(double groundY);
-    void paintEnvironment(QPainter& painter);
+    // At `fraction` of the way from the last step's start to now.
+    void paintEnvironment(QPainter& painter, double fraction = 1.0);
+    // Where everything was when the step began.
+    void rememberPositions();
     void paintEnd(QPainter& painter);
     void paintWhiteBackground(QPainter& painter);
 

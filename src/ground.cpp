@@ -54,6 +54,7 @@ void Ground::shift() {
     m_line.translate(-m_speed, 0.0);
 }
 
-void Ground::paint(QPainter& painter) const {
-    painter.drawLines(&m_line, 1);
+void Ground::paint(QPainter& painter, QPointF offset) const {
+    const QLineF drawn = m_line.translated(offset);
+    painter.drawLines(&drawn, 1);
 }

@@ -5,6 +5,8 @@
 #include <QObject>
 #include <QPointF>
 
+#include "motion.h"
+
 class GameRandom;
 class QPainter;
 
@@ -19,7 +21,10 @@ public:
     Ground(QPointF p1, QPointF p2, double speed, QObject* parent = nullptr);
 
     void shift();
-    void paint(QPainter& painter) const;
+    // Drawn `offset` away from where it is, for a frame between two steps.
+    void paint(QPainter& painter, QPointF offset = QPointF()) const;
+    // Where its first end was when the step began.
+    Motion motion;
 
     QPointF p1() const { return m_line.p1(); }
     void setP1(QPointF p) { m_line.setP1(p); }

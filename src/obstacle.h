@@ -1,6 +1,7 @@
 #pragma once
 
 #include "gamerandom.h"
+#include "motion.h"
 
 #include <QObject>
 #include <QPixmap>
@@ -23,6 +24,8 @@ public:
     // The owners read and write these directly.
     Animation* animation = nullptr;
     QPixmap frame;
+    // Where it was when the step began, for frames drawn between steps.
+    Motion motion;
     Effect* explosion = nullptr;
     bool exploding = false;
     bool finished = false;

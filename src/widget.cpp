@@ -367,6 +367,7 @@ void Widget::createTimers() {
     makeTimer(kScoreInterval, &Widget::updateScores, "score");
     makeTimer(GameClock::kStepMs, &Widget::updateScene, "scene");
     connect(m_clock, &GameClock::aboutToStep, this, &Widget::takeStepInput);
+    connect(m_clock, &GameClock::aboutToStep, this, &Widget::rememberPositions);
     connect(m_clock, &GameClock::frameDue, this, qOverload<>(&Widget::update));
 }
 
@@ -1372,7 +1373,21 @@ void Widget::spawnBird() {
 
 // ---------------------------------------------------------------- painting
 
+void Widget::rememberPositions() {
+    m_environment->rememberPositions();
+    for (const QList<Obstacle*>* list : {&m_cactusList, &m_birdList}) {
+        for (Obstacle* obstacle : *list)
+            obstacle->motion.remember(obstacle->pos());
+    }
+    m_character->motion.remember(m_character->position());
+}
+
+QPointF Widget::drawnAt(const Obstacle* obstacle) const {
+    return obstacle->motion.drawnAt(obstacle->pos(), m_fraction);
+}
+
 void Widget::paintEvent(QPaintEvent*) {
+    m_fraction = m_clock->isPaced() ? m_clock->fraction() : m_drawFraction;
     QPainter painter(this);
     const int stage = m_stage;
     if (stage == Stage::Story) {
@@ -1389,7 +1404,8 @@ void Widget::paintEvent(QPaintEvent*) {
         m_environment->paintWhiteBackground(painter);
         if (m_progressBar)
             m_progressBar->paint(painter);
-        painter.drawPixmap(m_character->position(), m_character->frame());
+        painter.drawPixmap(m_character->motion.drawnAt(m_character->position(), m_fraction),
+                           m_character->frame());
         return;
     }
 
@@ -1446,7 +1462,7 @@ const QPixmap& Widget::fittedGuideImage() {
 void Widget::paintWorld(QPainter& painter) {
     painter.setPen(
         QPen(kGroundPenColor, kGroundPenWidth, Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin));
-    m_environment->paintEnvironment(painter);
+    m_environment->paintEnvironment(painter, m_fraction);
     paintObstacles(painter);
 }
 
@@ -1455,11 +1471,12 @@ void Widget::paintObstacles(QPainter& painter) {
         const QPixmap& frame = cactus->frame;
         if (cactus->exploding) {
             const QPixmap sheet = cactus->image();
-            painter.drawPixmap(QPointF(cactus->pos().x() + sheet.width() / 2 - frame.width() / 2,
-                                       cactus->pos().y() + sheet.height() / 2 - frame.height() / 2),
+            const QPointF at = drawnAt(cactus);
+            painter.drawPixmap(QPointF(at.x() + sheet.width() / 2 - frame.width() / 2,
+                                       at.y() + sheet.height() / 2 - frame.height() / 2),
                                frame);
         } else if (frame.width() != frame.height()) {
-            painter.drawPixmap(cactus->pos(), frame);
+            painter.drawPixmap(drawnAt(cactus), frame);
         }
     }
     const double drift = m_environment->speed();
@@ -1475,7 +1492,7 @@ void Widget::paintObstacles(QPainter& painter) {
                         bird->hitPos().y() + sheet.height() / 2 - frame.height() / 2),
                 frame);
         } else if (frame.width() != frame.height()) {
-            painter.drawPixmap(bird->pos(), frame);
+            painter.drawPixmap(drawnAt(bird), frame);
         }
     }
 }
@@ -1489,9 +1506,11 @@ void Widget::paintVeil(QPainter& painter) {
     painter.restore();
 }
 
+// The gun rides on the dinosaur, and is drawn moved as far as it is.
 void Widget::paintCharacterAndGun(QPainter& painter) {
-    painter.drawPixmap(m_character->position(), m_character->frame());
-    painter.drawPixmap(m_gun->position(), m_gun->frame());
+    const QPointF at = m_character->motion.drawnAt(m_character->position(), m_fraction);
+    painter.drawPixmap(at, m_character->frame());
+    painter.drawPixmap(m_gun->position() + (at - m_character->position()), m_gun->frame());
 }
 
 void Widget::paintRunningStage(QPainter& painter) {

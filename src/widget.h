@@ -88,6 +88,9 @@ public:
     // be fresh, built over the replay's saved files.
     void playReplay(const Replay& replay);
     bool isReplaying() const { return m_playback.has_value(); }
+    // How far between the last two steps an unpaced window draws moving
+    // things (1: where they are now, as a step leaves them).
+    void setDrawFraction(double fraction) { m_drawFraction = fraction; }
 
     GameClock* clock() const { return m_clock; }
     // Every timer of the game, in the order each step serves them.
@@ -149,6 +152,8 @@ private:
 
     quint64 nextRunSeed();
     void takeStepInput();
+    void rememberPositions();
+    QPointF drawnAt(const Obstacle* obstacle) const;
     StepInput liveInput();
     void applyInput(const StepInput& input);
     void keepReplay(int score);
@@ -238,6 +243,9 @@ private:
     qint64 m_runStartStep = 0;
     int m_finishedRuns = 0;
     int m_bestScore = -1;
+    double m_drawFraction = 1.0;
+    // The fraction of the frame being painted.
+    double m_fraction = 1.0;
     int m_animationTick = 0;
     QList<GameButton*> m_buttons;
     // The loading bar has no parent; the window releases it.

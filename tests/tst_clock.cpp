@@ -1,6 +1,7 @@
 #include "testsupport.h"
 
 #include "gameclock.h"
+#include "ground.h"
 #include "replaysession.h"
 
 namespace {
@@ -24,6 +25,20 @@ int playToFinish(GameDriver& game) {
     for (int i = 0; i < 20000 && banked < 0; ++i)
         game.tick();
     return banked;
+}
+
+// Where a frame at `fraction` draws the obstacle, and the first ground segment's start.
+QList<QPointF> drawnAt(GameDriver& game, double fraction, const Obstacle* obstacle) {
+    RecordingPaintDevice device(game->size());
+    game->setDrawFraction(fraction);
+    game->render(&device);
+    game->setDrawFraction(1.0);
+    QList<QPointF> places{device.callsOf(PaintCall::Line).value(0).line.p1()};
+    for (const PaintCall& call : device.callsOf(PaintCall::Pixmap)) {
+        if (call.pixmapSize == obstacle->frame.size())
+            places << call.rect.topLeft();
+    }
+    return places;
 }
 
 QString outcome(GameDriver& game, int banked) {
@@ -72,6 +87,26 @@ private slots:
         // A slower game stretches each step of wall time.
         clock.setStepLength(40.0);
         QVERIFY(clock.catchUp(259 * ms) == 0 && clock.catchUp(260 * ms) == 1);
+    }
+
+    // A frame between two steps draws what moves part of the way along; a newcomer
+    // and a thing moved by a jump are drawn where they now are.
+    void interpolation() {
+        GameDriver game;
+        QVERIFY(game.reach(Stage::Run));
+        freshObstacles(game.widget());
+        Obstacle* cactus = game->cactusList().last();
+        QCOMPARE(drawnAt(game, 0.0, cactus).value(1), cactus->pos());
+        game.step();
+        const QPointF ground = game->environment()->grounds().first()->p1();
+        const QPointF at = cactus->pos();
+        const QPointF step(8.0, 0.0);
+        for (double fraction : {0.0, 0.5, 1.0}) {
+            const QPointF back = step * (1.0 - fraction);
+            QCOMPARE(drawnAt(game, fraction, cactus), (QList{ground + back, at + back}));
+        }
+        cactus->setPos(at - QPointF(Motion::kJumpDistance + 1.0, 0.0));
+        QCOMPARE(drawnAt(game, 0.0, cactus).value(1), cactus->pos());
     }
 
     void roundTrip_data() {

@@ -79,8 +79,10 @@ void GameDriver::step(int count) {
         m_widget->clock()->step();
 }
 
-const QImage& GameDriver::paint() {
+const QImage& GameDriver::paint(double fraction) {
+    m_widget->setDrawFraction(fraction);
     m_widget->render(&m_image);
+    m_widget->setDrawFraction(1.0);
     return m_image;
 }
 

@@ -64,8 +64,9 @@ public:
     // The timers of `count` frames, without painting.
     void step(int count = 1);
     // Paints one frame through the window's own paint path into a premultiplied
-    // ARGB image, the raster format of a window surface.
-    const QImage& paint();
+    // ARGB image, the raster format of a window surface; moving things at
+    // `fraction` of the way from the last step's start to where it left them.
+    const QImage& paint(double fraction = 1.0);
     // The image paint() paints into, for work of one's own at the same size.
     QImage& image() { return m_image; }
     // `count` frames as the running program plays them: the timers, then a
