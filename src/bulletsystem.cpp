@@ -159,12 +159,20 @@ void BulletSystem::loadOneBullet() {
         emit reloaded();
 }
 
-void BulletSystem::paintBullets(QPainter& painter) {
+void BulletSystem::rememberPositions() {
+    for (Bullet* bullet : std::as_const(m_bullets)) {
+        if (bullet)
+            bullet->motion.remember(bullet->position());
+    }
+}
+
+void BulletSystem::paintBullets(QPainter& painter, double fraction) {
     const QPointF markOffset(m_targetImage.width() / 2, m_targetImage.height() / 2);
     for (Bullet* bullet : std::as_const(m_bullets)) {
         if (!bullet || bullet->isHit())
             continue;
-        bullet->paint(painter);
+        bullet->paint(painter,
+                      bullet->motion.drawnAt(bullet->position(), fraction) - bullet->position());
         painter.drawPixmap(bullet->target() - markOffset, m_targetImage);
     }
 }

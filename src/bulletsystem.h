@@ -50,7 +50,12 @@ public slots:
     void updateShootCD();
     void removeBullets();
     void loadOneBullet();
-    void paintBullets(QPainter& painter);
+    // At `fraction` of the way from the last step's start to now.
+    void paintBullets(QPainter& painter, double fraction = 1.0);
+
+public:
+    // Where every bullet was when the step began.
+    void rememberPositions();
 
 private:
     QList<Bullet*> m_bullets;

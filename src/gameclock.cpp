@@ -13,11 +13,13 @@
 
 namespace {
 constexpr double kFallbackRefreshHz = 60.0;
-constexpr double kMsPerSecond = 1000.0;
+constexpr double kNsPerSecond = 1e9;
+constexpr double kNsPerMs = 1e6;
 } // namespace
 
 GameClock::GameClock(QObject* parent) : QObject(parent), m_frameTimer(new QTimer(this)) {
     m_frameTimer->setTimerType(Qt::PreciseTimer);
+    m_frameTimer->setSingleShot(true);
     connect(m_frameTimer, &QTimer::timeout, this, &GameClock::onFrame);
 }
 
@@ -63,19 +65,28 @@ void GameClock::stopPacing() {
     m_frameTimer->stop();
 }
 
-int GameClock::frameInterval() const {
-    return m_frameTimer->interval();
-}
-
 void GameClock::followScreen(QScreen* screen) {
     if (!m_paced)
         return;
     const double hz =
         screen && screen->refreshRate() > 1.0 ? screen->refreshRate() : kFallbackRefreshHz;
-    m_frameTimer->start(std::max(1, int(std::lround(kMsPerSecond / hz))));
+    m_framePeriodNs = std::llround(kNsPerSecond / hz);
+    m_nextFrameNs = m_wall.nsecsElapsed();
+    scheduleFrame();
+}
+
+// Each frame is due a whole period after the last one was, so that timer
+// rounding to milliseconds never drifts the rate; a frame too late starts again from now.
+void GameClock::scheduleFrame() {
+    const qint64 now = m_wall.nsecsElapsed();
+    m_nextFrameNs += m_framePeriodNs;
+    if (m_nextFrameNs < now)
+        m_nextFrameNs = now + m_framePeriodNs;
+    m_frameTimer->start(int(std::llround(double(m_nextFrameNs - now) / kNsPerMs)));
 }
 
 void GameClock::onFrame() {
     catchUp(m_wall.nsecsElapsed());
     emit frameDue();
+    scheduleFrame();
 }

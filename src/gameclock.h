@@ -46,7 +46,8 @@ public:
     void startPacing(QWidget* window);
     void stopPacing();
     bool isPaced() const { return m_paced; }
-    int frameInterval() const;
+    // Wall time between two frames, in milliseconds.
+    double framePeriod() const { return m_framePeriodNs / 1e6; }
 
 signals:
     // Before each step, so that what moves can keep where it was.
@@ -57,6 +58,7 @@ signals:
 private:
     void onFrame();
     void followScreen(QScreen* screen);
+    void scheduleFrame();
 
     QList<StepTimer*> m_timers;
     qint64 m_steps = 0;
@@ -64,5 +66,7 @@ private:
     QElapsedTimer m_wall;
     qint64 m_consumedNs = 0;
     QTimer* m_frameTimer;
+    qint64 m_framePeriodNs = 0;
+    qint64 m_nextFrameNs = 0;
     bool m_paced = false;
 };

@@ -472,18 +472,29 @@ void MonsterSystem::paintApproach(QPainter& painter) {
     painter.drawPixmap(QPointF(x, y), scaledFlyImage(size));
 }
 
-void MonsterSystem::paintProjectilesAndMonster(QPainter& painter, bool skipFinishedBalls) {
-    for (const Head* head : std::as_const(m_heads))
-        painter.drawPixmap(head->pos(), head->frame);
-    for (const Ball* ball : std::as_const(m_balls)) {
-        if (!(skipFinishedBalls && ball->finished))
-            painter.drawPixmap(ball->pos(), ball->frame);
-    }
+void MonsterSystem::rememberPositions() {
+    for (Head* head : std::as_const(m_heads))
+        head->motion.remember(head->pos());
+    for (Ball* ball : std::as_const(m_balls))
+        ball->motion.remember(ball->pos());
     if (m_monster)
-        painter.drawPixmap(m_monster->pos(), m_monster->frame());
+        m_monster->motion.remember(m_monster->pos());
 }
 
-void MonsterSystem::paint(QPainter& painter) {
+void MonsterSystem::paintProjectilesAndMonster(QPainter& painter, bool skipFinishedBalls) {
+    for (const Head* head : std::as_const(m_heads))
+        painter.drawPixmap(head->motion.drawnAt(head->pos(), m_fraction), head->frame);
+    for (const Ball* ball : std::as_const(m_balls)) {
+        if (!(skipFinishedBalls && ball->finished))
+            painter.drawPixmap(ball->motion.drawnAt(ball->pos(), m_fraction), ball->frame);
+    }
+    if (m_monster)
+        painter.drawPixmap(m_monster->motion.drawnAt(m_monster->pos(), m_fraction),
+                           m_monster->frame());
+}
+
+void MonsterSystem::paint(QPainter& painter, double fraction) {
+    m_fraction = fraction;
     switch (m_state) {
     case BossState::Approach:
         paintApproach(painter);

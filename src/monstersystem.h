@@ -49,6 +49,8 @@ public:
     void launchRing(int waves);
     void launchFan();
     void launchRain(int waves);
+    // Where every moving thing was when the step began.
+    void rememberPositions();
     // The approach picture moves on once per step, painted or not.
     void advanceApproach();
 
@@ -67,7 +69,8 @@ signals:
 public slots:
     void updateState();
     void updateAttack();
-    void paint(QPainter& painter);
+    // Moving things at `fraction` of the way from the last step's start to now.
+    void paint(QPainter& painter, double fraction = 1.0);
     void updateBar();
     void updatePosition();
     void updateAnimation();
@@ -106,6 +109,7 @@ private:
     StepTimer* m_crashTimer;
     GameRandom* m_random;
     int m_counter = 0;
+    double m_fraction = 1.0;
     int m_rainCount = 0;
     QList<Head*> m_heads;
     QList<Ball*> m_balls;

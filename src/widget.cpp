@@ -1380,6 +1380,8 @@ void Widget::rememberPositions() {
             obstacle->motion.remember(obstacle->pos());
     }
     m_character->motion.remember(m_character->position());
+    m_bulletSystem->rememberPositions();
+    m_monsterSystem->rememberPositions();
 }
 
 QPointF Widget::drawnAt(const Obstacle* obstacle) const {
@@ -1516,20 +1518,20 @@ void Widget::paintCharacterAndGun(QPainter& painter) {
 void Widget::paintRunningStage(QPainter& painter) {
     const bool bossInFront = m_monsterSystem->state() == BossState::Approach;
     if (!bossInFront)
-        m_monsterSystem->paint(painter);
+        m_monsterSystem->paint(painter, m_fraction);
     paintVeil(painter);
     paintCharacterAndGun(painter);
-    m_bulletSystem->paintBullets(painter);
+    m_bulletSystem->paintBullets(painter, m_fraction);
     if (bossInFront)
-        m_monsterSystem->paint(painter);
+        m_monsterSystem->paint(painter, m_fraction);
     m_statusBar->paint(painter);
     m_scoreBoard->paint(painter);
 }
 
 void Widget::paintWinStage(QPainter& painter) {
-    m_monsterSystem->paint(painter);
+    m_monsterSystem->paint(painter, m_fraction);
     paintCharacterAndGun(painter);
-    m_bulletSystem->paintBullets(painter);
+    m_bulletSystem->paintBullets(painter, m_fraction);
     m_scoreBoard->paint(painter);
     paintWin(painter);
 }
