@@ -1126,6 +1126,9 @@ void Widget::advancePictures() {
         m_monsterSystem->advanceApproach();
         m_environment->advanceEnd();
         break;
+    case Stage::Upgrade:
+        layoutUpgrade();
+        break;
     default:
         break;
     }
@@ -1554,27 +1557,64 @@ void Widget::paintMenuScore(QPainter& painter) {
     painter.setPen(kInkColor);
     painter.drawText(QRect(QPoint(0, 0), QPoint(w, h / 8)), Qt::AlignCenter | Qt::TextWordWrap,
                      tr("能量精粹"));
-    m_essenceDisplay->setPos(QPointF(w / 2 - m_essenceDisplay->totalWidth() * 0.5, h / 8));
+    placeEssence();
     m_essenceDisplay->paint(painter);
 }
 
-void Widget::paintUpgrade(QPainter& painter) {
-    paintMenuScore(painter);
+void Widget::placeEssence() {
+    m_essenceDisplay->setPos(
+        QPointF(width() / 2 - m_essenceDisplay->totalWidth() * 0.5, height() / 8));
+}
+
+// The panel of the upgrade screen, under the essence display.
+QRectF Widget::upgradePanel() const {
     const int w = width();
     const int h = height();
-    const int level = m_character->level();
-    const qint64 price = upgradePrice(level);
-
-    painter.setFont(QFont(kTextFontFamily, kUpgradeFontSize));
-    painter.setPen(QPen(kInkColor, kPanelPenWidth));
-    painter.setBrush(QBrush(kPanelFill));
     const QPointF digitsTopLeft = m_essenceDisplay->pos();
     const QPointF digitsBottomRight = m_essenceDisplay->bottomRight();
     const double x = digitsTopLeft.x() - w / 10;
     const double y = h / 8 + digitsBottomRight.y();
     const double panelWidth = w / 10 + digitsBottomRight.x() - x;
     const double panelHeight = (h / 3 + y) - y;
-    const QRectF panel(x, y, panelWidth, panelHeight);
+    return QRectF(x, y, panelWidth, panelHeight);
+}
+
+// A step lays the screen out, so that its clicks hit the same buttons whether
+// or not a frame is drawn; the confirm button hides while the bank cannot pay.
+void Widget::layoutUpgrade() {
+    placeEssence();
+    const QRectF panel = upgradePanel();
+    const double x = panel.x();
+    const double y = panel.y();
+    const QRect area(
+        QPoint(qRound(x), int(qRound(y + 0.5 * panel.height()) + 0.25 * panel.height())),
+        QPoint(qRound(x + panel.width()), qRound(y + panel.height())));
+    for (GameButton* button : std::as_const(m_buttons)) {
+        if (!button)
+            continue;
+        if (button->id == ButtonId::Quit) {
+            button->centerInRightHalf(area);
+        } else if (button->id == ButtonId::Confirm) {
+            button->centerInLeftHalf(area);
+            if (m_essenceDisplay->number() < upgradePrice(m_character->level()))
+                button->setVisible(false);
+        }
+    }
+}
+
+void Widget::paintUpgrade(QPainter& painter) {
+    paintMenuScore(painter);
+    const int level = m_character->level();
+    const qint64 price = upgradePrice(level);
+
+    painter.setFont(QFont(kTextFontFamily, kUpgradeFontSize));
+    painter.setPen(QPen(kInkColor, kPanelPenWidth));
+    painter.setBrush(QBrush(kPanelFill));
+    const QRectF panel = upgradePanel();
+    const double x = panel.x();
+    const double y = panel.y();
+    const double panelWidth = panel.width();
+    const double panelHeight = panel.height();
     painter.drawRects(&panel, 1);
 
     const double rowHeight = (y + panelHeight - 0.75 * panelHeight) - y;
@@ -1585,19 +1625,8 @@ void Widget::paintUpgrade(QPainter& painter) {
     painter.drawText(QRectF(x, y + 0.5 * panelHeight, panelWidth, rowHeight), flags,
                      tr("升级所需能量精粹:%1").arg(price));
 
-    const QRect area(QPoint(qRound(x), int(qRound(y + 0.5 * panelHeight) + 0.25 * panelHeight)),
-                     QPoint(qRound(x + panelWidth), qRound(y + panelHeight)));
     for (GameButton* button : std::as_const(m_buttons)) {
-        if (!button)
-            continue;
-        if (button->id == ButtonId::Quit) {
-            button->centerInRightHalf(area);
+        if (button && (button->id == ButtonId::Quit || button->id == ButtonId::Confirm))
             button->paint(painter);
-        } else if (button->id == ButtonId::Confirm) {
-            button->centerInLeftHalf(area);
-            if (m_essenceDisplay->number() < price)
-                button->setVisible(false);
-            button->paint(painter);
-        }
     }
 }

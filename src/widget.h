@@ -149,6 +149,9 @@ private:
     StepTimer* makeTimer(int interval, void (Widget::*slot)(), const char* name);
     void advancePictures();
     void fadeVeil();
+    void placeEssence();
+    QRectF upgradePanel() const;
+    void layoutUpgrade();
 
     quint64 nextRunSeed();
     void takeStepInput();
