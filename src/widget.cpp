@@ -274,12 +274,10 @@ void Widget::playReplay(const Replay& replay) {
 // The one place where the player's devices become the step's input: recorded
 // when recording, replaced by the recorded input when replaying.
 void Widget::takeStepInput() {
-    if (m_playback) {
-        applyInput(m_playback->next());
-        return;
-    }
-    const StepInput input = liveInput();
-    if (m_recording)
+    const StepInput input = m_playback ? m_playback->next() : liveInput();
+    if (m_playback)
+        applyInput(input);
+    else if (m_recording)
         m_recording->append(input);
     if (input.has(StepInput::FocusLost) && m_stage == Stage::Run)
         gamePause();
@@ -322,8 +320,6 @@ void Widget::applyInput(const StepInput& input) {
         m_mousePos = input.pointer;
     if (input.has(StepInput::FrameHeight))
         m_playbackFrameHeight = input.frameHeight;
-    if (input.has(StepInput::FocusLost) && m_stage == Stage::Run)
-        gamePause();
 }
 
 int Widget::frameHeight() const {
