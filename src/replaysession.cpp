@@ -66,6 +66,12 @@ int ReplaySession::playToEnd(Widget& window, const Replay& replay) {
 }
 
 int ReplaySession::verify(const QString& path) {
+    // The game's own tracing ("end") and the window system's notes would
+    // surround the one line the verifier prints.
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
+        if (type == QtCriticalMsg || type == QtFatalMsg)
+            std::fprintf(stderr, "%s\n", qPrintable(message));
+    });
     Prepared prepared;
     if (!prepare(path, prepared))
         return BadReplay;
