@@ -1,6 +1,7 @@
 #include "replaysession.h"
 
 #include "gameclock.h"
+#include "gameids.h"
 #include "language.h"
 #include "replay.h"
 #include "savedfile.h"
@@ -46,9 +47,10 @@ bool prepare(const QString& path, Prepared& prepared) {
 } // namespace
 
 bool ReplaySession::writeSavedFiles(const Replay& replay) {
-    return SavedFile::write(QStringLiteral("game_score.txt"), replay.bank) &&
-           SavedFile::write(QStringLiteral("data_1"), replay.level) &&
-           (replay.firstStart || SavedFile::write(QStringLiteral("data_0"), 1));
+    return SavedFile::write(QString::fromLatin1(FileName::Bank), replay.bank) &&
+           SavedFile::write(QString::fromLatin1(FileName::Level), replay.level) &&
+           (replay.firstStart ||
+            SavedFile::write(QString::fromLatin1(FileName::FirstStartMarker), 1));
 }
 
 int ReplaySession::playToEnd(Widget& window, const Replay& replay) {

@@ -80,10 +80,10 @@ constexpr double kBirdHighest = 400.0;
 constexpr double kBirdLowest = 140.0;
 
 // Saved files, by bare name in the working directory.
-const QString kScoreFileName = QStringLiteral("game_score.txt");
-const QString kFirstStartMarker = QStringLiteral("data_0");
-const QString kLastReplay = QStringLiteral("last.replay");
-const QString kBestReplay = QStringLiteral("best.replay");
+const QString kScoreFileName = QString::fromLatin1(FileName::Bank);
+const QString kFirstStartMarker = QString::fromLatin1(FileName::FirstStartMarker);
+const QString kLastReplay = QString::fromLatin1(FileName::LastReplay);
+const QString kBestReplay = QString::fromLatin1(FileName::BestReplay);
 
 // Pictures of the screens.
 const QString kStartPicture = QStringLiteral(":/images/start.png");
