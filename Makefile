@@ -64,12 +64,16 @@ sanitize: deps
 		UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 		./$(SANITIZE_DIR)/tests/soak/brimtalon_soak $(SANITIZE_TICKS)
 
-# Plants each deliberate fault of tools/faults/faults.json in turn and checks
-# that a suite catches it. All of them against every suite takes hours on two
-# cores: narrow it with SUITES=tst_a,tst_b and IDS=U01,W05.
-faults: build
-	@./tools/faults/plant.py --build $(BUILD_DIR) $(if $(SUITES),--suites $(SUITES)) \
-		$(if $(IDS),--ids $(IDS))
+# Plants each deliberate fault of tools/faults/faults.json in turn, in a copy of
+# the sources under FAULTS_DIR (never in the working tree), and checks that a
+# suite catches it. All of them against every suite takes hours on two cores:
+# narrow it with SUITES=tst_a,tst_b and IDS=U01,W05. FAULTS_FLAGS passes further
+# options to tools/faults/plant.py (--source, --faults, --out).
+FAULTS_DIR ?= build-faults
+
+faults: deps
+	@exec ./tools/faults/plant.py --work $(FAULTS_DIR) --jobs $(JOBS) --build-type $(BUILD_TYPE) \
+		$(if $(SUITES),--suites $(SUITES)) $(if $(IDS),--ids $(IDS)) $(FAULTS_FLAGS)
 
 # The 1920 x 1080 set, and the same screens at a laptop's SIZE in a folder of
 # their own; `make screenshots LANG=en` renders them with another language's

@@ -113,16 +113,16 @@ int GameCharacter::loadLevel() {
     return m_level;
 }
 
-void GameCharacter::saveLevel() {
-    SavedFile::write(kLevelFile, m_level);
+bool GameCharacter::saveLevel() {
+    return SavedFile::write(kLevelFile, m_level);
 }
 
-void GameCharacter::levelUp() {
+bool GameCharacter::levelUp() {
     // A hand-edited level file can put the level at the very top: it stays
     // there rather than wrapping round to the lowest level.
     if (m_level < INT_MAX)
         ++m_level;
-    saveLevel();
+    return saveLevel();
 }
 
 QPointF GameCharacter::center() const {

@@ -34,8 +34,9 @@ public:
     void updateCrashBox(int type);
 
     int loadLevel();
-    void saveLevel();
-    void levelUp();
+    // False when the level could not be saved; it is still raised in play.
+    bool saveLevel();
+    bool levelUp();
     int level() const { return m_level; }
 
     void setDeadEye(DeadEye* deadEye) { m_deadEye = deadEye; }

@@ -55,3 +55,60 @@ inline constexpr char FirstStartMarker[] = "data_0";
 inline constexpr char LastReplay[] = "last.replay";
 inline constexpr char BestReplay[] = "best.replay";
 } // namespace FileName
+
+// What the player asks of the game, whichever key or pad input asks it. The
+// run reads the first ones, the screens with buttons the menu ones.
+enum class Action {
+    Jump,
+    Down,
+    Left,
+    Right,
+    Pause,
+    Dash,
+    SlowMotion,
+    Fire,
+    AimUp,
+    AimDown,
+    AimLeft,
+    AimRight,
+    MenuUp,
+    MenuDown,
+    MenuLeft,
+    MenuRight,
+    Confirm,
+    Back,
+};
+constexpr int kActionCount = int(Action::Back) + 1;
+
+// The inputs of a gamepad laid out as SDL's game controller names them: the
+// buttons in SDL's order, then each stick direction and each trigger.
+enum class PadInput {
+    None = -1,
+    A,
+    B,
+    X,
+    Y,
+    BackButton,
+    Guide,
+    Start,
+    LeftStickPress,
+    RightStickPress,
+    LeftShoulder,
+    RightShoulder,
+    DpadUp,
+    DpadDown,
+    DpadLeft,
+    DpadRight,
+    LeftStickLeft,
+    LeftStickRight,
+    LeftStickUp,
+    LeftStickDown,
+    RightStickLeft,
+    RightStickRight,
+    RightStickUp,
+    RightStickDown,
+    LeftTrigger,
+    RightTrigger,
+};
+constexpr int kPadInputCount = int(PadInput::RightTrigger) + 1;
+constexpr int kPadButtonCount = int(PadInput::DpadRight) + 1;

@@ -53,6 +53,21 @@ void addOptions(QCommandLineParser& parser) {
                        "possible and print its final score.")));
 }
 
+// Qt's own options (-platform, -style …) take one dash; an unknown option
+// written with two is a typo and is refused before any display is opened.
+bool mayBeQtOption(const QStringList& unknownNames, const QStringList& arguments) {
+    if (unknownNames.isEmpty())
+        return false;
+    for (const QString& argument : arguments) {
+        if (argument == QLatin1String("--"))
+            break;
+        if (argument.startsWith(QLatin1String("--")) &&
+            unknownNames.contains(argument.mid(2).section(u'=', 0, 0)))
+            return false;
+    }
+    return true;
+}
+
 QString helpText(const QCommandLineParser& parser) {
     // Before the application object exists Qt does not know the program's name.
     return parser.helpText().replace(QStringLiteral("<executable_name>"), kProgramName);
@@ -91,7 +106,7 @@ bool LaunchOptions::parse(const QStringList& arguments) {
     addOptions(parser);
     m_unknownOption = false;
     if (!parser.parse(arguments)) {
-        m_unknownOption = !parser.unknownOptionNames().isEmpty();
+        m_unknownOption = mayBeQtOption(parser.unknownOptionNames(), arguments);
         return stop(parser.errorText(), UsageError);
     }
     if (parser.isSet(kHelpOption))

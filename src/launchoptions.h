@@ -24,8 +24,8 @@ public:
     bool enterDataDir();
     // parse() and then enterDataDir().
     bool prepare(const QStringList& arguments);
-    // After parse() failed because of an option it does not know, which may
-    // be one of Qt's own (-platform, -style …).
+    // After parse() failed because of a one-dash option it does not know,
+    // which may be one of Qt's own (-platform, -style …).
     bool hasUnknownOption() const { return m_unknownOption; }
 
     // Prints the help or version text, or the error line; returns the exit code.

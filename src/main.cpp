@@ -11,9 +11,10 @@
 int main(int argc, char* argv[]) {
     LaunchOptions::describeApplication();
     LaunchOptions options;
-    // Help, version and bad values are settled before the window system is
-    // opened, so they need no display. An unknown option may be one of Qt's
-    // own (-platform, -style …): it is judged once the application has taken those out.
+    // Help, version, typos and bad values are settled before the window system
+    // is opened, so they need no display. An unknown one-dash option may be one
+    // of Qt's own (-platform, -style …): it is judged once the application has
+    // taken those out.
     const bool ready = options.prepare(LaunchOptions::arguments(argc, argv));
     if (!ready && !options.hasUnknownOption())
         return options.report();

@@ -33,6 +33,7 @@ constexpr int kStartScore = 20;
 constexpr int kCrashIntervalMs = 30;
 
 constexpr int kApproachSteps = 100;
+constexpr int kApproachCounterCeiling = 1 << 24;
 constexpr double kApproachDivisor = 2500.0;
 constexpr int kFightingSteps = 400;
 constexpr int kAwaySteps = 600;
@@ -450,8 +451,12 @@ const QPixmap& MonsterSystem::scaledFlyImage(QSize size) {
     return m_scaledFly;
 }
 
+// A pause during the approach keeps the counter rising for as long as it
+// lasts. The picture has left the window above for good once the counter
+// passes the approach, so it is judged in double before anything is turned
+// into an int, and the counter stops far below the int's end.
 void MonsterSystem::advanceApproach() {
-    if (m_state == BossState::Approach)
+    if (m_state == BossState::Approach && m_counter < kApproachCounterCeiling)
         m_counter += 1;
 }
 
@@ -460,13 +465,13 @@ void MonsterSystem::paintApproach(QPainter& painter) {
     const double t = c / 100.0;
     const int w = m_flyImage.width();
     const int h = m_flyImage.height();
+    const double rise = -static_cast<double>(screenHeight() / 2 + h) * c * (c - kApproachSteps);
+    const double top = rise / kApproachDivisor - h;
+    if (c > kApproachSteps && top + t * h <= 0)
+        return;
     const QSize size(static_cast<int>(w * t), static_cast<int>(t * h));
     const int x = static_cast<int>(screenWidth() / 2 - 0.5 * w * t);
-    // In double: a long pause during the approach lets c grow past int range of the product.
-    const double rise = -static_cast<double>(screenHeight() / 2 + h) * c * (c - kApproachSteps);
-    const int y = static_cast<int>(rise / kApproachDivisor - h);
-    // Once the picture has climbed out of sight it keeps growing; rescaling it would only
-    // cost memory for nothing drawn.
+    const int y = static_cast<int>(top);
     if (size.isEmpty() || y + size.height() <= 0)
         return;
     painter.drawPixmap(QPointF(x, y), scaledFlyImage(size));

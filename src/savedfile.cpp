@@ -1,6 +1,8 @@
 #include "savedfile.h"
 
+#include <QDebug>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QStringView>
 #include <QTextStream>
@@ -85,12 +87,28 @@ int readNumber(QFile& file) {
     }
     return int(std::clamp<qlonglong>(value, INT_MIN, INT_MAX));
 }
+
+bool writeNumber(const QString& name, int value, QString& why) {
+    QSaveFile file(name);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Text)) {
+        {
+            QTextStream stream(&file);
+            stream << value;
+        }
+        if (file.commit())
+            return true;
+    }
+    why = file.errorString();
+    return false;
+}
 } // namespace
 
 namespace SavedFile {
 
 int readOrCreate(const QString& name, int fallback) {
-    if (!QFile::exists(name) && write(name, fallback))
+    // Nothing is lost when the default cannot be written: no warning.
+    QString why;
+    if (!QFile::exists(name) && writeNumber(name, fallback, why))
         return fallback;
 
     QFile file(name);
@@ -100,14 +118,12 @@ int readOrCreate(const QString& name, int fallback) {
 }
 
 bool write(const QString& name, int value) {
-    QSaveFile file(name);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
-        return false;
-    {
-        QTextStream stream(&file);
-        stream << value;
-    }
-    return file.commit();
+    QString why;
+    if (writeNumber(name, value, why))
+        return true;
+    qWarning("brimtalon: could not save %s: %s", qUtf8Printable(QFileInfo(name).absoluteFilePath()),
+             qUtf8Printable(why));
+    return false;
 }
 
 } // namespace SavedFile

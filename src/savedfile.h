@@ -12,7 +12,8 @@ namespace SavedFile {
 int readOrCreate(const QString& name, int fallback);
 
 // Replaces the content of `name` by `value`, atomically: a crash mid-write
-// leaves the old content. Returns false, changing nothing, when it cannot.
+// leaves the old content. Returns false, changing nothing, when it cannot, and
+// then warns once, naming the file and the reason.
 bool write(const QString& name, int value);
 
 } // namespace SavedFile

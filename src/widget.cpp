@@ -57,6 +57,10 @@ constexpr double kMinDeadEyeEnergy = 1.0;
 constexpr QPointF kMouseAway(-100.0, -100.0);
 // The banked currency is shown with this many digits.
 constexpr int kEssenceDigits = 7;
+// How long "could not save" stays on the screen: three seconds.
+constexpr int kSaveNoticeSteps = 150;
+constexpr int kSaveNoticeMargin = 8;
+constexpr int kSaveNoticeHeight = 36;
 
 // Loading bar.
 constexpr double kLoadingBarWidth = 400.0;
@@ -224,7 +228,8 @@ Widget::Widget(QWidget* parent) : QWidget(parent) {
     m_sessionSeed = m_random.seed();
     m_environment->setRandom(&m_random);
     m_monsterSystem->setRandom(&m_random);
-    m_essenceDisplay = new NumberSet(kEssenceDigits, readEssence(), this);
+    m_bank = readEssence();
+    m_essenceDisplay = new NumberSet(kEssenceDigits, m_bank, this);
     m_sounds = new SoundBoard(this);
     connectSounds();
 
@@ -404,18 +409,40 @@ GameButton* Widget::button(int id) const {
 // ---------------------------------------------------------------- saved files
 
 int Widget::readEssence() const {
-    return SavedFile::readOrCreate(m_scoreFile, 0);
+    return m_unsavedEssence ? *m_unsavedEssence : SavedFile::readOrCreate(m_scoreFile, 0);
 }
 
-void Widget::writeEssence(int value) const {
-    SavedFile::write(m_scoreFile, value);
+void Widget::writeEssence(int value) {
+    if (SavedFile::write(m_scoreFile, value)) {
+        m_unsavedEssence.reset();
+        return;
+    }
+    m_unsavedEssence = value;
+    noticeFailedSave();
 }
 
 void Widget::bankScore() {
+    if (m_levelUnsaved)
+        recordLevelSave(m_character->saveLevel());
     // Saturate rather than wrap: a huge bank must never turn negative.
     const qint64 total = qint64(readEssence()) + m_scoreBoard->score();
     writeEssence(int(std::clamp<qint64>(total, INT_MIN, INT_MAX)));
     keepReplay(m_scoreBoard->score());
+}
+
+void Widget::showEssence(int bank) {
+    m_bank = bank;
+    m_essenceDisplay->setNumber(bank);
+}
+
+void Widget::recordLevelSave(bool saved) {
+    m_levelUnsaved = !saved;
+    if (m_levelUnsaved)
+        noticeFailedSave();
+}
+
+void Widget::noticeFailedSave() {
+    m_saveNoticeSteps = kSaveNoticeSteps;
 }
 
 // ---------------------------------------------------------------- stages
@@ -555,7 +582,7 @@ void Widget::enterMenu() {
     m_statusBar->setScreenRect(rect());
     m_statusBar->setVisible(false);
     m_scoreBoard->reset();
-    m_essenceDisplay->setNumber(readEssence());
+    showEssence(readEssence());
     m_monsterSystem->reset();
     m_environment->setSpeed(m_baseSpeed);
     m_environment->resetEnd();
@@ -670,6 +697,8 @@ void Widget::enterTutorial() {
     takeOverButton(ButtonId::Start, kStartPicture)->centerInLowerPart(rect());
     if (SavedFile::write(kFirstStartMarker, 1))
         m_firstStart = false;
+    else
+        noticeFailedSave();
 }
 
 void Widget::enterUpgradeScreen() {
@@ -762,12 +791,14 @@ void Widget::updateUpgrade() {
         m_deadEye->recovery += kRecoveryStep;
 }
 
+// The price comes off the bank itself, not off the display, which keeps only
+// the last seven digits; as on the display, the bank never goes below 0.
 void Widget::characterUpgrade() {
     const int level = m_character->level();
-    const qint64 rest = m_essenceDisplay->number() - upgradePrice(level);
-    m_essenceDisplay->setNumber(int(std::clamp<qint64>(rest, INT_MIN, INT_MAX)));
-    writeEssence(m_essenceDisplay->number());
-    m_character->levelUp();
+    const qint64 rest = readEssence() - upgradePrice(level);
+    showEssence(int(std::clamp<qint64>(rest, 0, INT_MAX)));
+    writeEssence(m_bank);
+    recordLevelSave(m_character->levelUp());
     m_sounds->play(SoundBoard::Sfx::Upgrade);
 }
 
@@ -1086,6 +1117,8 @@ void Widget::updateScene() {
     m_environment->setScreenRect(rect());
     if (m_rush && m_deadEye && !m_rush->isActive() && !m_deadEye->isActive())
         m_environment->setSpeed(m_baseSpeed);
+    if (m_saveNoticeSteps > 0)
+        --m_saveNoticeSteps;
     if (m_stage == Stage::Run)
         updateKeys();
     updateMouse();
@@ -1390,6 +1423,11 @@ QPointF Widget::drawnAt(const Obstacle* obstacle) const {
 void Widget::paintEvent(QPaintEvent*) {
     m_fraction = m_clock->isPaced() ? m_clock->fraction() : m_drawFraction;
     QPainter painter(this);
+    paintScreen(painter);
+    paintSaveNotice(painter);
+}
+
+void Widget::paintScreen(QPainter& painter) {
     const int stage = m_stage;
     if (stage == Stage::Story) {
         m_environment->paintWhiteBackground(painter);
@@ -1430,6 +1468,18 @@ void Widget::paintEvent(QPaintEvent*) {
         break;
     }
     paintButtons(painter);
+}
+
+// Centred at the bottom edge, which every screen leaves free: under the
+// buttons of the menu and the pause screen, beside the status panel.
+void Widget::paintSaveNotice(QPainter& painter) {
+    if (m_saveNoticeSteps <= 0)
+        return;
+    painter.setFont(QFont(kTextFontFamily, kUpgradeFontSize));
+    painter.setPen(kInkColor);
+    const QRect strip(0, height() - kSaveNoticeMargin - kSaveNoticeHeight, width(),
+                      kSaveNoticeHeight);
+    painter.drawText(strip, Qt::AlignCenter, tr("无法保存"));
 }
 
 void Widget::paintTutorial(QPainter& painter) {
@@ -1592,7 +1642,7 @@ void Widget::layoutUpgrade() {
             button->centerInRightHalf(area);
         } else if (button->id == ButtonId::Confirm) {
             button->centerInLeftHalf(area);
-            if (m_essenceDisplay->number() < upgradePrice(m_character->level()))
+            if (m_bank < upgradePrice(m_character->level()))
                 button->setVisible(false);
         }
     }

@@ -42,8 +42,9 @@ public:
     explicit Widget(QWidget* parent = nullptr);
     ~Widget() override;
 
+    // The bank: the saved number, or the one a failed save keeps in play.
     int readEssence() const;
-    void writeEssence(int value) const;
+    void writeEssence(int value);
 
     // Read access for the game's own tools (tests, benchmark, soak driver).
     int stage() const { return m_stage; }
@@ -74,6 +75,8 @@ public:
     SoundBoard* sounds() const { return m_sounds; }
     const Cursors& cursors() const { return m_cursors; }
     const QPixmap& guideImage() const { return m_guideImage; }
+    // "Could not save" is on the screen.
+    bool isSaveNoticeShown() const { return m_saveNoticeSteps > 0; }
     // Every random draw of the game; reseeded at each run's start.
     GameRandom& random() { return m_random; }
     // Every run (and the screens before the first) starts from this seed
@@ -176,6 +179,9 @@ private:
     GameButton* takeOverButton(int id, const QString& picture);
     void clearButtons();
     void bankScore();
+    void showEssence(int bank);
+    void recordLevelSave(bool saved);
+    void noticeFailedSave();
     void stopDeadEye();
     void explodeObstacles();
     void connectSounds();
@@ -195,6 +201,8 @@ private:
     void animateObstacles();
     void paceAnimations();
 
+    void paintScreen(QPainter& painter);
+    void paintSaveNotice(QPainter& painter);
     void paintWorld(QPainter& painter);
     void paintObstacles(QPainter& painter);
     void paintVeil(QPainter& painter);
@@ -281,4 +289,10 @@ private:
     bool m_slowMotionSounding = false;
     bool m_dryClickMade = false;
     bool m_cursorChosen = false;
+    // The bank as shown, all of it: the display keeps only its last digits.
+    int m_bank = 0;
+    // What could not be saved stays in play and is saved again with the next bank.
+    std::optional<int> m_unsavedEssence;
+    bool m_levelUnsaved = false;
+    int m_saveNoticeSteps = 0;
 };

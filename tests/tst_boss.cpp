@@ -105,6 +105,29 @@ private slots:
         QCOMPARE(monster->healthBar()->rect(), QRectF(333.5, 10, 333, 30)); // W / 3, centred
     }
 
+    // An hour's pause during the approach, at 50 steps a second: the swoop stays out of
+    // sight, nothing overflows, and the saucer comes with the next step.
+    void approachThroughLongPause() {
+        Arena a;
+        a.boss.reset();
+        a.score.setScore(20);
+        a.boss.updateState();
+        QImage image(kScreen.size(), QImage::Format_ARGB32_Premultiplied);
+        QPainter painter(&image);
+        const auto frame = [&] {
+            a.boss.advanceApproach();
+            a.boss.paint(painter);
+        };
+        for (int step = 0; step < 100; ++step)
+            frame();
+        QCOMPARE(a.paintCalls().size(), 0);
+        for (int step = 0; step < 50 * 3600; ++step)
+            frame();
+        QCOMPARE(a.phase(), Phase(BossState::Approach, 50 * 3600 + 100));
+        a.boss.updateState();
+        QVERIFY(a.boss.state() == BossState::Fighting && a.boss.monster());
+    }
+
     void awayBackAndReset() {
         Arena a;
         Monster* monster = a.spawnAt(QPointF(339.0, 35.0));

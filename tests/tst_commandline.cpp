@@ -4,11 +4,18 @@
 #include <QProcess>
 
 namespace {
-// The game in `workDir`, with a runtime folder of its own so that Qt warns nothing on stderr.
-void start(QProcess& game, const QString& workDir, const QStringList& arguments) {
+// The game in `workDir`, with a runtime folder of its own so that Qt warns nothing on
+// stderr, and settings of its own.
+void start(QProcess& game, const QString& workDir, const QStringList& arguments,
+           bool display = true) {
     static QTemporaryDir runtimeDir;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("XDG_RUNTIME_DIR", runtimeDir.path());
+    environment.insert("XDG_CONFIG_HOME", runtimeDir.path());
+    if (!display) {
+        for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+            environment.remove(name);
+    }
     game.setProcessEnvironment(environment);
     game.setWorkingDirectory(workDir);
     game.start(BRIMTALON_EXECUTABLE, arguments);
@@ -60,6 +67,8 @@ private slots:
                                  << "brimtalon " BRIMTALON_VERSION "\n";
         QTest::newRow("unknown") << QStringList{"--bogus"} << 2
                                  << "brimtalon: Unknown option 'bogus'.\n";
+        QTest::newRow("language") << QStringList{"--lang", "xx"} << 2
+                                  << "brimtalon: Unknown language 'xx': use zh or en.\n";
         QTest::newRow("argument") << QStringList{"save"} << 2 << "Unexpected argument 'save'.\n";
         QTest::newRow("file") << QStringList{"--data-dir", "FILE"} << 2 << "not a directory.\n";
         QTest::newRow("empty replay")
@@ -73,8 +82,9 @@ private slots:
         QFETCH(QString, printed);
         QTemporaryDir workDir;
         QFile(workDir.filePath("FILE")).open(QIODevice::WriteOnly);
+        // All of it is settled before a display is needed: there is none.
         QProcess game;
-        start(game, workDir.path(), arguments);
+        start(game, workDir.path(), arguments, false);
         QVERIFY(game.waitForFinished(20000));
         QCOMPARE(game.exitCode(), exitCode);
         const QString out = exitCode ? game.readAllStandardError() : game.readAllStandardOutput();

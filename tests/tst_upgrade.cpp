@@ -90,8 +90,9 @@ private slots:
         QTest::newRow("level 1 with 49") << QByteArray("1") << QByteArray("49") << 49 << 1 << 20.0;
         QTest::newRow("level 30") << QByteArray("30") << QByteArray("1500") << 0 << 31 << 148.0;
         QTest::newRow("level 0") << QByteArray("none") << QByteArray("70") << 70 << 1 << 20.0;
-        // The currency passes through the seven-digit display.
-        QTest::newRow("big") << QByteArray("1") << QByteArray("123456789") << 3456739 << 2 << 36.0;
+        // The display shows none of the bank's eight digits, which still pay.
+        QTest::newRow("ten million")
+            << QByteArray("1") << QByteArray("10000000") << 9999950 << 2 << 36.0;
         QTest::newRow("negative") << QByteArray("-3") << QByteArray("10") << 160 << -2 << 20.0;
     }
 
@@ -118,6 +119,19 @@ private slots:
                             buys ? QByteArray::number(levelAfter) : levelFile,
                             QByteArray::number(essenceAfter), essenceAfter, maxEnergyAfter,
                             maxEnergyAfter));
+    }
+
+    // The display keeps the last seven digits; the bank keeps all of them.
+    void bankBeyondTheDisplay() {
+        auto game = openUpgradeScreen("1", "123456789");
+        QVERIFY(game && game->clickButton(ButtonId::Confirm) && game->reach(Stage::Upgrade) &&
+                game->clickButton(ButtonId::Confirm));
+        const int bank = 123456789 - 50 - 100;
+        QCOMPARE(std::tuple(readFile("game_score.txt"), (*game)->essenceDisplay()->number()),
+                 std::tuple(QByteArray::number(bank), bank % 10000000));
+        game->restart();
+        QCOMPARE(std::tuple((*game)->readEssence(), (*game)->character()->level()),
+                 std::tuple(bank, 3));
     }
 };
 

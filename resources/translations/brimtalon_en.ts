@@ -2,6 +2,129 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en_US" sourcelanguage="zh_CN">
 <context>
+    <name>Controls</name>
+    <message>
+        <source>跳跃</source>
+        <translation>Jump</translation>
+    </message>
+    <message>
+        <source>下蹲</source>
+        <translation>Duck</translation>
+    </message>
+    <message>
+        <source>向左</source>
+        <translation>Left</translation>
+    </message>
+    <message>
+        <source>向右</source>
+        <translation>Right</translation>
+    </message>
+    <message>
+        <source>暂停</source>
+        <translation>Pause</translation>
+    </message>
+    <message>
+        <source>冲刺</source>
+        <translation>Dash</translation>
+    </message>
+    <message>
+        <source>死亡之眼</source>
+        <translation>Dead Eye</translation>
+    </message>
+    <message>
+        <source>开火</source>
+        <translation>Fire</translation>
+    </message>
+    <message>
+        <source>准星上移</source>
+        <translation>Crosshair up</translation>
+    </message>
+    <message>
+        <source>准星下移</source>
+        <translation>Crosshair down</translation>
+    </message>
+    <message>
+        <source>准星左移</source>
+        <translation>Crosshair left</translation>
+    </message>
+    <message>
+        <source>准星右移</source>
+        <translation>Crosshair right</translation>
+    </message>
+    <message>
+        <source>菜单上</source>
+        <translation>Menu up</translation>
+    </message>
+    <message>
+        <source>菜单下</source>
+        <translation>Menu down</translation>
+    </message>
+    <message>
+        <source>菜单左</source>
+        <translation>Menu left</translation>
+    </message>
+    <message>
+        <source>菜单右</source>
+        <translation>Menu right</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>Confirm</translation>
+    </message>
+    <message>
+        <source>返回</source>
+        <translation>Back</translation>
+    </message>
+    <message>
+        <source>十字键↑</source>
+        <translation>D-pad ↑</translation>
+    </message>
+    <message>
+        <source>十字键↓</source>
+        <translation>D-pad ↓</translation>
+    </message>
+    <message>
+        <source>十字键←</source>
+        <translation>D-pad ←</translation>
+    </message>
+    <message>
+        <source>十字键→</source>
+        <translation>D-pad →</translation>
+    </message>
+    <message>
+        <source>左摇杆←</source>
+        <translation>L stick ←</translation>
+    </message>
+    <message>
+        <source>左摇杆→</source>
+        <translation>L stick →</translation>
+    </message>
+    <message>
+        <source>左摇杆↑</source>
+        <translation>L stick ↑</translation>
+    </message>
+    <message>
+        <source>左摇杆↓</source>
+        <translation>L stick ↓</translation>
+    </message>
+    <message>
+        <source>右摇杆←</source>
+        <translation>R stick ←</translation>
+    </message>
+    <message>
+        <source>右摇杆→</source>
+        <translation>R stick →</translation>
+    </message>
+    <message>
+        <source>右摇杆↑</source>
+        <translation>R stick ↑</translation>
+    </message>
+    <message>
+        <source>右摇杆↓</source>
+        <translation>R stick ↓</translation>
+    </message>
+</context>
+<context>
     <name>EnvironmentSystem</name>
     <message>
         <source>恭喜，墨鲲又被您击退！
@@ -12,6 +135,77 @@
 It seems the dinosaurs won&apos;t die out today...
 Make good use of the Energy Essence you gathered
 and get ready for tomorrow&apos;s escape!</translation>
+    </message>
+</context>
+<context>
+    <name>OptionsScreen</name>
+    <message>
+        <source>音乐音量</source>
+        <translation>Music volume</translation>
+    </message>
+    <message>
+        <source>音效音量</source>
+        <translation>Effects volume</translation>
+    </message>
+    <message>
+        <source>全屏</source>
+        <translation>Full screen</translation>
+    </message>
+    <message>
+        <source>语言</source>
+        <translation>Language</translation>
+    </message>
+    <message>
+        <source>死亡之眼</source>
+        <translation>Dead Eye</translation>
+    </message>
+    <message>
+        <source>游戏速度</source>
+        <translation>Game speed</translation>
+    </message>
+    <message>
+        <source>恢复默认按键</source>
+        <translation>Reset controls</translation>
+    </message>
+    <message>
+        <source>返回</source>
+        <translation>Back</translation>
+    </message>
+    <message>
+        <source>开</source>
+        <translation>On</translation>
+    </message>
+    <message>
+        <source>关</source>
+        <translation>Off</translation>
+    </message>
+    <message>
+        <source>按一下开关</source>
+        <translation>Press to toggle</translation>
+    </message>
+    <message>
+        <source>按住</source>
+        <translation>Hold</translation>
+    </message>
+    <message>
+        <source>选项</source>
+        <translation>Options</translation>
+    </message>
+    <message>
+        <source>动作</source>
+        <translation>Action</translation>
+    </message>
+    <message>
+        <source>键盘</source>
+        <translation>Keyboard</translation>
+    </message>
+    <message>
+        <source>手柄</source>
+        <translation>Gamepad</translation>
+    </message>
+    <message>
+        <source>请按下新的键或手柄按钮…</source>
+        <translation>Press a new key or pad button…</translation>
     </message>
 </context>
 <context>
@@ -126,6 +320,10 @@ has begun.</translation>
     <message>
         <source>升级所需能量精粹:%1</source>
         <translation>Cost: %1 Energy Essence</translation>
+    </message>
+    <message>
+        <source>无法保存</source>
+        <translation>Could not save</translation>
     </message>
 </context>
 </TS>

@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QStandardPaths>
 #include <QTimer>
 
 #include <cstdio>
@@ -28,6 +29,7 @@ int main(int argc, char* argv[]) {
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     const ScopedWorkingDirectory directory;
+    QStandardPaths::setTestModeEnabled(true);
     qAddPreRoutine(armQuit);
     const int result = brimtalon_main(argc, argv);
     // The game created its saved files where it was started.

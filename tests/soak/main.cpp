@@ -20,6 +20,9 @@ namespace {
 constexpr qint64 kCoverageFrom = 50000;
 // What the game may hold; game over keeps the menu's four buttons hidden beside its own.
 constexpr int kStageCount = 9, kMaxCacti = 3, kMaxBirds = 4, kListBound = 500, kMaxButtons = 5;
+// Now and then a player walks away from the screen, the saucer's approach included.
+constexpr int kLongPauseMin = 1000, kLongPauseMax = 6000;
+constexpr double kLongPauseChance = 0.01, kApproachPauseChance = 0.02;
 // Keys with their chance to be pressed in a tick (let go at a tenth); the last two do nothing.
 constexpr std::pair<int, double> kKeys[] = {
     {Qt::Key_W, 0.04},       {Qt::Key_Space, 0.02}, {Qt::Key_S, 0.02},
@@ -109,7 +112,8 @@ private:
             stage == Stage::Run ? playRun() : m_game.tick();
             return false;
         }
-        m_game.tick(randomInt(3, 60));
+        m_game.tick(chance(kLongPauseChance) ? randomInt(kLongPauseMin, kLongPauseMax)
+                                             : randomInt(3, 60));
         const int pick = randomInt(1, 100);
         const GameButton* confirm = m_game->button(ButtonId::Confirm);
         int id = stage == Stage::Tutorial ? ButtonId::Start : ButtonId::Restart;
@@ -157,9 +161,12 @@ private:
             m_game.pressMouse(target, Qt::RightButton);
         else if (slowMotion && chance(fight ? 0.005 : 0.02))
             m_game.releaseMouse(target, Qt::RightButton);
-        if (chance(0.001))
+        if (boss->state() == BossState::Approach && chance(kApproachPauseChance)) {
             m_game.clickButton(ButtonId::Pause);
-        else if (slowMotion && chance(fight ? 0.5 : 0.2))
+            m_game.tick(randomInt(kLongPauseMin, kLongPauseMax));
+        } else if (chance(0.001)) {
+            m_game.clickButton(ButtonId::Pause);
+        } else if (slowMotion && chance(fight ? 0.5 : 0.2))
             m_game.click(target);
         else
             m_game.tick();

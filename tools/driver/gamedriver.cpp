@@ -14,6 +14,7 @@
 #include <QFile>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QStandardPaths>
 
 #include <algorithm>
 
@@ -43,6 +44,8 @@ ScopedWorkingDirectory::~ScopedWorkingDirectory() {
 GameDriver::GameDriver(const SavedFiles& files, QSize clientSize, const QString& directory)
     : m_size(clientSize), m_directory(directory),
       m_image(clientSize, QImage::Format_ARGB32_Premultiplied) {
+    // The window reads and writes settings (the sound's); never the player's own.
+    QStandardPaths::setTestModeEnabled(true);
     for (auto it = files.cbegin(); it != files.cend(); ++it) {
         QFile file(it.key());
         if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
@@ -53,6 +56,7 @@ GameDriver::GameDriver(const SavedFiles& files, QSize clientSize, const QString&
 
 GameDriver::GameDriver(const Replay& replay)
     : m_size(replay.clientSize), m_image(m_size, QImage::Format_ARGB32_Premultiplied) {
+    QStandardPaths::setTestModeEnabled(true);
     ReplaySession::writeSavedFiles(replay);
     build();
     m_widget->playReplay(replay);

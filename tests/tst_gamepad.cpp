@@ -1,0 +1,122 @@
+#include "controls.h"
+#include "gamepad.h"
+
+#include <QSettings>
+#include <QtTest>
+
+#include <SDL.h>
+
+namespace {
+// A pad as SDL's virtual joystick driver makes one: laid out as a game controller.
+int attachPad() {
+    SDL_VirtualJoystickDesc desc{};
+    desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+    desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
+    desc.naxes = SDL_CONTROLLER_AXIS_MAX;
+    desc.nbuttons = kPadButtonCount;
+    desc.name = "Test pad";
+    return SDL_JoystickAttachVirtualEx(&desc);
+}
+
+SDL_Joystick* joystick(int deviceIndex) {
+    return SDL_JoystickFromInstanceID(SDL_JoystickGetDeviceInstanceID(deviceIndex));
+}
+} // namespace
+
+class GamepadTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() {
+        QStandardPaths::setTestModeEnabled(true);
+        QSettings("Brimtalon", "Brimtalon").clear();
+        if (!Gamepad().start())
+            QSKIP("SDL's game controller support cannot start here");
+    }
+
+    void plugAndUnplug() {
+        Gamepad pad;
+        const Controls controls;
+        QSignalSpy connected(&pad, &Gamepad::padConnected);
+        QSignalSpy disconnected(&pad, &Gamepad::padDisconnected);
+        pad.poll(controls);
+        const int device = attachPad();
+        const PadReading atRest = pad.poll(controls);
+        QCOMPARE(pad.padCount(), 1);
+        QVERIFY(std::none_of(atRest.strength.cbegin(), atRest.strength.cend(),
+                             [](double s) { return s > 0; }));
+        QCOMPARE(connected.value(0).value(0).toString(), QStringLiteral("Test pad"));
+        SDL_JoystickDetachVirtual(device);
+        pad.poll(controls);
+        QCOMPARE(pad.padCount(), 0);
+        QCOMPARE(disconnected.count(), 1);
+    }
+
+    void defaultLayout_data() {
+        QTest::addColumn<int>("button");
+        QTest::addColumn<int>("axis");
+        QTest::addColumn<int>("value");
+        QTest::addColumn<Action>("action");
+        QTest::addColumn<double>("strength");
+        const int none = -1;
+        QTest::newRow("A jumps") << int(SDL_CONTROLLER_BUTTON_A) << none << 0 << Action::Jump
+                                 << 1.0;
+        QTest::newRow("A confirms")
+            << int(SDL_CONTROLLER_BUTTON_A) << none << 0 << Action::Confirm << 1.0;
+        QTest::newRow("B dashes") << int(SDL_CONTROLLER_BUTTON_B) << none << 0 << Action::Dash
+                                  << 1.0;
+        QTest::newRow("RB fires") << int(SDL_CONTROLLER_BUTTON_RIGHTSHOULDER) << none << 0
+                                  << Action::Fire << 1.0;
+        QTest::newRow("Start pauses")
+            << int(SDL_CONTROLLER_BUTTON_START) << none << 0 << Action::Pause << 1.0;
+        QTest::newRow("d-pad left")
+            << int(SDL_CONTROLLER_BUTTON_DPAD_LEFT) << none << 0 << Action::Left << 1.0;
+        QTest::newRow("RT slows") << none << int(SDL_CONTROLLER_AXIS_TRIGGERRIGHT) << 32767
+                                  << Action::SlowMotion << 1.0;
+        QTest::newRow("stick left")
+            << none << int(SDL_CONTROLLER_AXIS_LEFTX) << -32767 << Action::Left << 1.0;
+        QTest::newRow("stick half")
+            << none << int(SDL_CONTROLLER_AXIS_LEFTX) << 20479 << Action::Right << 0.5;
+        QTest::newRow("dead zone")
+            << none << int(SDL_CONTROLLER_AXIS_LEFTX) << 8000 << Action::Right << 0.0;
+        QTest::newRow("right stick aims")
+            << none << int(SDL_CONTROLLER_AXIS_RIGHTY) << -32767 << Action::AimUp << 1.0;
+    }
+    void defaultLayout() {
+        QFETCH(int, button);
+        QFETCH(int, axis);
+        QFETCH(int, value);
+        QFETCH(Action, action);
+        QFETCH(double, strength);
+        Gamepad pad;
+        const Controls controls;
+        const int device = attachPad();
+        pad.poll(controls);
+        if (button >= 0)
+            SDL_JoystickSetVirtualButton(joystick(device), button, 1);
+        else
+            SDL_JoystickSetVirtualAxis(joystick(device), axis, Sint16(value));
+        const PadReading first = pad.poll(controls);
+        const PadReading second = pad.poll(controls);
+        SDL_JoystickDetachVirtual(device);
+        QCOMPARE(qRound(first.strength[size_t(action)] * 100), qRound(strength * 100));
+        QCOMPARE(first.wasPressed(action), strength > 0);
+        QCOMPARE(second.isHeld(action), strength > 0);
+        QVERIFY(!second.wasPressed(action));
+    }
+
+    void tapBetweenReadingsCounts() {
+        Gamepad pad;
+        const Controls controls;
+        const int device = attachPad();
+        pad.poll(controls);
+        SDL_JoystickSetVirtualButton(joystick(device), SDL_CONTROLLER_BUTTON_Y, 1);
+        SDL_PumpEvents();
+        SDL_JoystickSetVirtualButton(joystick(device), SDL_CONTROLLER_BUTTON_Y, 0);
+        const PadReading reading = pad.poll(controls);
+        SDL_JoystickDetachVirtual(device);
+        QCOMPARE(reading.firstPress, PadInput::Y);
+    }
+};
+
+QTEST_MAIN(GamepadTest)
+#include "tst_gamepad.moc"
