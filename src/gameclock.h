@@ -50,7 +50,7 @@ public:
     double framePeriod() const { return m_framePeriodNs / 1e6; }
 
 signals:
-    // Before each step, so that what moves can keep where it was.
+    // Before each step: its input is taken, and what moves keeps where it was.
     void aboutToStep();
     // A frame is due: the window repaints.
     void frameDue();
