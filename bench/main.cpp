@@ -8,8 +8,10 @@
 //   brimtalon_bench --memory    child: a long scripted run, reporting resident sizes
 //   brimtalon_bench --scenes    only the floor and the scenes (quick look while optimising)
 //   brimtalon_bench --sweep     only the scaling sweep
+//   brimtalon_bench --pacing    only the pacing figures (frame smoothness, game against wall time)
 
 #include "gameids.h"
+#include "pacing.h"
 #include "scenes.h"
 #include "widget.h"
 
@@ -37,6 +39,11 @@ const QString kStartupArgument = QStringLiteral("--startup");
 const QString kMemoryArgument = QStringLiteral("--memory");
 const QString kScenesArgument = QStringLiteral("--scenes");
 const QString kSweepArgument = QStringLiteral("--sweep");
+const QString kPacingArgument = QStringLiteral("--pacing");
+const QList<int> kRefreshRates = {50, 60, 120, 144};
+constexpr int kDriftSeconds = 60;
+constexpr double kSmoothnessGoal = 0.02;
+constexpr double kDriftGoal = 0.01;
 
 constexpr int kWidth = 1920;
 constexpr int kHeight = 1080;
@@ -374,6 +381,25 @@ void addMemory(Table& table, const QString& report) {
     table.add(row);
 }
 
+// The ground's movement between presented frames, and how closely game time
+// follows wall time on a machine whose every core is busy.
+void printPacing(QTextStream& out) {
+    out << "\n| display | ground movement CV, last step's picture | ground movement CV, "
+           "interpolated | goal |\n|---:|---:|---:|:---|\n";
+    for (const PacingPoint& point : measurePacing(kRefreshRates)) {
+        out << "| " << point.hz << " Hz | " << QString::number(100.0 * point.before, 'f', 2)
+            << " % | " << QString::number(100.0 * point.after, 'f', 2)
+            << " % | <= 2 %: " << verdict(point.after <= kSmoothnessGoal) << " |\n";
+    }
+    out.flush();
+    const ClockDrift drift = measureClockDrift(kDriftSeconds);
+    const double off = std::abs(drift.gameMs - drift.wallMs) / drift.wallMs;
+    out << "\ngame time " << QString::number(drift.gameMs / 1000.0, 'f', 3) << " s against wall "
+        << QString::number(drift.wallMs / 1000.0, 'f', 3) << " s with " << drift.busyThreads
+        << " busy threads: " << QString::number(100.0 * off, 'f', 2)
+        << " % off (goal <= 1 %: " << verdict(off <= kDriftGoal) << ")\n";
+}
+
 int runBenchmark(bool withScenes, bool withSweep, bool withProcesses) {
     QTextStream out(stdout);
     QImage probe(1, 1, QImage::Format_ARGB32_Premultiplied);
@@ -434,6 +460,8 @@ int runBenchmark(bool withScenes, bool withSweep, bool withProcesses) {
         << "times in ms of wall time (QElapsedTimer): median p50 and 99th percentile p99 per "
            "frame; cpu p50 / p99: process CPU time of update + paint\n\n";
     table.print(out);
+    if (withProcesses)
+        printPacing(out);
     return 0;
 }
 } // namespace
@@ -450,5 +478,10 @@ int main(int argc, char* argv[]) {
         return runBenchmark(true, false, false);
     if (mode == kSweepArgument)
         return runBenchmark(false, true, false);
+    if (mode == kPacingArgument) {
+        QTextStream out(stdout);
+        printPacing(out);
+        return 0;
+    }
     return runBenchmark(true, true, true);
 }

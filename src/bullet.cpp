@@ -71,7 +71,7 @@ void Bullet::shift() {
     updateLine();
 }
 
-void Bullet::paint(QPainter& painter) {
+void Bullet::paint(QPainter& painter, QPointF offset) {
     const QPen oldPen = painter.pen();
     const QBrush oldBrush = painter.brush();
 
@@ -80,7 +80,8 @@ void Bullet::paint(QPainter& painter) {
     painter.setPen(pen);
     // Deliberately left on afterwards: the rest of the frame is drawn smooth too.
     painter.setRenderHint(QPainter::Antialiasing, true);
-    painter.drawLines(&m_line, 1);
+    const QLineF drawn = m_line.translated(offset);
+    painter.drawLines(&drawn, 1);
 
     painter.setPen(oldPen);
     painter.setBrush(oldBrush);

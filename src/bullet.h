@@ -1,5 +1,7 @@
 #pragma once
 
+#include "motion.h"
+
 #include <QColor>
 #include <QLineF>
 #include <QObject>
@@ -45,7 +47,11 @@ signals:
 
 public slots:
     void shift();
-    void paint(QPainter& painter);
+    // Drawn `offset` away from where it is, for a frame between two steps.
+    void paint(QPainter& painter, QPointF offset = QPointF());
+
+public:
+    Motion motion;
 
 private:
     void updateLine();

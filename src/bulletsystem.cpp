@@ -4,10 +4,10 @@
 #include "gameids.h"
 #include "pixmaps.h"
 #include "progressbar.h"
+#include "steptimer.h"
 
 #include <QColor>
 #include <QPainter>
-#include <QTimer>
 #include <algorithm>
 
 namespace {
@@ -37,15 +37,15 @@ QPoint truncated(const QPointF& point) {
 } // namespace
 
 BulletSystem::BulletSystem(const QRect& screenRect, QObject* parent)
-    : QObject(parent), m_targetImage(loadPixmap(kTargetImage)), m_reloadTimer(new QTimer(this)),
-      m_shootTimer(new QTimer(this)),
+    : QObject(parent), m_targetImage(loadPixmap(kTargetImage)), m_reloadTimer(new StepTimer(this)),
+      m_shootTimer(new StepTimer(this)),
       m_bar(ProgressBar::panelBar(kStartBarWidth, kBarHeight, BarType::Magazine, this)),
       m_screenRect(screenRect) {
     m_reloadTimer->setInterval(kReloadIntervalMs);
-    connect(m_reloadTimer, &QTimer::timeout, this, &BulletSystem::loadOneBullet);
+    connect(m_reloadTimer, &StepTimer::timeout, this, &BulletSystem::loadOneBullet);
     m_reloadTimer->start();
     m_shootTimer->setInterval(kShootIntervalMs);
-    connect(m_shootTimer, &QTimer::timeout, this, &BulletSystem::updateShootCD);
+    connect(m_shootTimer, &StepTimer::timeout, this, &BulletSystem::updateShootCD);
     m_shootTimer->start();
 
     m_bar->setFillColor(kStartBarFill);
@@ -159,12 +159,20 @@ void BulletSystem::loadOneBullet() {
         emit reloaded();
 }
 
-void BulletSystem::paintBullets(QPainter& painter) {
+void BulletSystem::rememberPositions() {
+    for (Bullet* bullet : std::as_const(m_bullets)) {
+        if (bullet)
+            bullet->motion.remember(bullet->position());
+    }
+}
+
+void BulletSystem::paintBullets(QPainter& painter, double fraction) {
     const QPointF markOffset(m_targetImage.width() / 2, m_targetImage.height() / 2);
     for (Bullet* bullet : std::as_const(m_bullets)) {
         if (!bullet || bullet->isHit())
             continue;
-        bullet->paint(painter);
+        bullet->paint(painter,
+                      bullet->motion.drawnAt(bullet->position(), fraction) - bullet->position());
         painter.drawPixmap(bullet->target() - markOffset, m_targetImage);
     }
 }

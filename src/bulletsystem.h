@@ -11,7 +11,7 @@ class Bullet;
 class DeadEye;
 class ProgressBar;
 class QPainter;
-class QTimer;
+class StepTimer;
 
 // The gun's bullets in flight, the magazine, the cooldown and the slow reload.
 class BulletSystem : public QObject {
@@ -36,6 +36,8 @@ public:
     int shootCD() const { return m_shootCD; }
     int reloadDelay() const { return m_reloadDelay; }
     ProgressBar* bar() const { return m_bar; }
+    StepTimer* shootTimer() const { return m_shootTimer; }
+    StepTimer* reloadTimer() const { return m_reloadTimer; }
 
 signals:
     // The magazine has just been filled up again.
@@ -48,13 +50,18 @@ public slots:
     void updateShootCD();
     void removeBullets();
     void loadOneBullet();
-    void paintBullets(QPainter& painter);
+    // At `fraction` of the way from the last step's start to now.
+    void paintBullets(QPainter& painter, double fraction = 1.0);
+
+public:
+    // Where every bullet was when the step began.
+    void rememberPositions();
 
 private:
     QList<Bullet*> m_bullets;
     QPixmap m_targetImage;
-    QTimer* m_reloadTimer;
-    QTimer* m_shootTimer;
+    StepTimer* m_reloadTimer;
+    StepTimer* m_shootTimer;
     ProgressBar* m_bar;
     QRect m_screenRect;
     int m_bulletCount = 10;

@@ -2,9 +2,9 @@
 
 #include "gameids.h"
 #include "progressbar.h"
+#include "steptimer.h"
 
 #include <QPointF>
-#include <QTimer>
 #include <algorithm>
 
 namespace {
@@ -22,10 +22,10 @@ const QColor kVeilColor(255, 205, 0, 0);
 } // namespace
 
 DeadEye::DeadEye(QObject* parent)
-    : QObject(parent), veilColor(kVeilColor), m_timer(new QTimer(this)),
+    : QObject(parent), veilColor(kVeilColor), m_timer(new StepTimer(this)),
       m_bar(ProgressBar::panelBar(kBarWidth, kBarHeight, BarType::DeadEye, this)) {
     m_timer->setInterval(kStepIntervalMs);
-    connect(m_timer, &QTimer::timeout, this, &DeadEye::updateEnergy);
+    connect(m_timer, &StepTimer::timeout, this, &DeadEye::updateEnergy);
     m_timer->start();
 }
 

@@ -4,7 +4,7 @@
 #include <QObject>
 
 class ProgressBar;
-class QTimer;
+class StepTimer;
 
 // The slow-motion aiming skill "死亡之眼": holds the energy, the on/off
 // state and the time factor every moving part multiplies by.
@@ -13,7 +13,7 @@ class DeadEye : public QObject {
 public:
     explicit DeadEye(QObject* parent = nullptr);
 
-    // The upgrade logic writes the first two; the window's paint fades the veil.
+    // The upgrade logic writes the first two; the window's step fades the veil.
     double maxEnergy = 50.0;
     double recovery = 2.0;
     QColor veilColor;
@@ -28,7 +28,7 @@ public:
     void setEnergy(double energy) { m_energy = energy; }
     int rechargeDelay() const { return m_rechargeDelay; }
     ProgressBar* bar() const { return m_bar; }
-    QTimer* timer() const { return m_timer; }
+    StepTimer* timer() const { return m_timer; }
 
 public slots:
     void updateEnergy();
@@ -42,6 +42,6 @@ private:
     double m_timeFactor = 1.0;
     bool m_active = false;
     int m_rechargeDelay = 30;
-    QTimer* m_timer;
+    StepTimer* m_timer;
     ProgressBar* m_bar;
 };

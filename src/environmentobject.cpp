@@ -17,8 +17,8 @@ void EnvironmentObject::shift() {
         m_outOfScreen = true;
 }
 
-void EnvironmentObject::paint(QPainter& painter) {
-    painter.drawPixmap(m_pos, m_image);
+void EnvironmentObject::paint(QPainter& painter, double fraction) {
+    painter.drawPixmap(motion.drawnAt(m_pos, fraction), m_image);
 }
 
 Cloud::Cloud(QObject* parent, double speed, QPointF pos) : EnvironmentObject(parent, speed, pos) {

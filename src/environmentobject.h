@@ -4,6 +4,8 @@
 #include <QPixmap>
 #include <QPointF>
 
+#include "motion.h"
+
 class QPainter;
 
 // A picture that scrolls left with the world.
@@ -22,7 +24,11 @@ public:
 
 public slots:
     void shift();
-    void paint(QPainter& painter);
+    // At `fraction` of the way from the last step's start to now.
+    void paint(QPainter& painter, double fraction = 1.0);
+
+public:
+    Motion motion;
 
 protected:
     QPixmap m_image;

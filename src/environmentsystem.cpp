@@ -2,11 +2,11 @@
 
 #include <QFont>
 #include <QPainter>
-#include <QRandomGenerator64>
 
 #include <utility>
 
 #include "environmentobject.h"
+#include "gamerandom.h"
 #include "ground.h"
 #include "pixmaps.h"
 
@@ -32,8 +32,8 @@ const char* const kEndText = QT_TRANSLATE_NOOP(
 } // namespace
 
 EnvironmentSystem::EnvironmentSystem(QRect screenRect, double speed, QObject* parent)
-    : QObject(parent), m_screenRect(screenRect), m_speed(speed), m_endColor(kGrey, kGrey, kGrey, 0),
-      m_endImage(loadPixmap(kEndImagePath)) {}
+    : QObject(parent), m_random(&GameRandom::unseeded()), m_screenRect(screenRect), m_speed(speed),
+      m_endColor(kGrey, kGrey, kGrey, 0), m_endImage(loadPixmap(kEndImagePath)) {}
 
 EnvironmentSystem::~EnvironmentSystem() {
     qDeleteAll(m_grounds);
@@ -96,7 +96,7 @@ void EnvironmentSystem::generateGround(double groundY) {
     while (m_grounds.isEmpty() || m_grounds.last()->p2().x() <= coveredBeyond) {
         const double startX =
             m_grounds.isEmpty() ? m_screenRect.right() : m_grounds.last()->p2().x();
-        new Ground(m_grounds, startX, groundY, kSegmentLength, m_speed, this);
+        new Ground(m_grounds, startX, groundY, kSegmentLength, m_speed, *m_random, this);
     }
 }
 
@@ -121,30 +121,43 @@ void EnvironmentSystem::generateCloud() {
         return;
 
     const double groundY = m_grounds.first()->p2().y();
-    QRandomGenerator64* random = QRandomGenerator64::global();
-    const double r1 = random->generateDouble();
-    const double r2 = random->generateDouble();
+    const double r1 = m_random->generateDouble();
+    const double r2 = m_random->generateDouble();
     const double y =
         kCloudBandTop * groundY + r1 * (kCloudBandBottom * groundY - kCloudBandTop * groundY);
     const double x = width + r2 * width / kCloudSpreadDivisor;
     m_clouds.append(new Cloud(this, m_speed, QPointF(x, y)));
 }
 
-void EnvironmentSystem::paintEnvironment(QPainter& painter) {
+void EnvironmentSystem::paintEnvironment(QPainter& painter, double fraction) {
     for (Ground* segment : std::as_const(m_grounds)) {
         if (segment)
-            segment->paint(painter);
+            segment->paint(painter,
+                           segment->motion.drawnAt(segment->p1(), fraction) - segment->p1());
     }
     for (EnvironmentObject* cloud : std::as_const(m_clouds)) {
         if (cloud)
-            cloud->paint(painter);
+            cloud->paint(painter, fraction);
     }
 }
 
+void EnvironmentSystem::rememberPositions() {
+    for (Ground* segment : std::as_const(m_grounds)) {
+        if (segment)
+            segment->motion.remember(segment->p1());
+    }
+    for (EnvironmentObject* cloud : std::as_const(m_clouds)) {
+        if (cloud)
+            cloud->motion.remember(cloud->pos());
+    }
+}
+
+void EnvironmentSystem::advanceEnd() {
+    m_endColor.setAlpha(qMin(m_endColor.alpha() + kEndFadeStep, kOpaque));
+}
+
 void EnvironmentSystem::paintEnd(QPainter& painter) {
-    const int level = qMin(m_endColor.alpha() + kEndFadeStep, kOpaque);
-    if (m_endColor.alpha() < kOpaque)
-        m_endColor.setAlpha(level);
+    const int level = m_endColor.alpha();
 
     painter.setPen(Qt::NoPen);
     painter.setBrush(QBrush(m_endColor));

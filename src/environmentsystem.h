@@ -8,6 +8,7 @@
 #include <QSize>
 
 class EnvironmentObject;
+class GameRandom;
 class Ground;
 class QPainter;
 
@@ -25,7 +26,11 @@ public:
     QRect screenRect() const { return m_screenRect; }
     void setScreenRect(QRect rect) { m_screenRect = rect; }
     void resetEnd();
+    // The end picture fades in by one step.
+    void advanceEnd();
     QColor endColor() const { return m_endColor; }
+    // The run's generator, which the ground and the clouds draw from.
+    void setRandom(GameRandom* random) { m_random = random; }
 
     const QList<Ground*>& grounds() const { return m_grounds; }
     const QList<EnvironmentObject*>& clouds() const { return m_clouds; }
@@ -33,7 +38,10 @@ public:
 public slots:
     void updateMovement();
     void updateState(double groundY);
-    void paintEnvironment(QPainter& painter);
+    // At `fraction` of the way from the last step's start to now.
+    void paintEnvironment(QPainter& painter, double fraction = 1.0);
+    // Where everything was when the step began.
+    void rememberPositions();
     void paintEnd(QPainter& painter);
     void paintWhiteBackground(QPainter& painter);
 
@@ -44,6 +52,7 @@ private:
     void generateCloud();
     const QPixmap& scaledEndImage(QSize size);
 
+    GameRandom* m_random;
     QList<Ground*> m_grounds;
     QList<EnvironmentObject*> m_clouds;
     QRect m_screenRect;

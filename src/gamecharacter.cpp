@@ -27,7 +27,7 @@ constexpr int kTicksPerFrame = 1;
 const QString kUprightSheet = QStringLiteral(":/images/dino.png");
 const QString kLowSheet = QStringLiteral(":/images/dino_rush.png");
 
-const QString kLevelFile = QStringLiteral("data_1");
+const QString kLevelFile = QString::fromLatin1(FileName::Level);
 constexpr int kFirstLevel = 1;
 
 // Head, body and legs of the upright dinosaur, from its w x h frame at (x, y).

@@ -5,6 +5,8 @@
 #include <QPointF>
 #include <QRect>
 
+#include "motion.h"
+
 class Animation;
 class CrashBox;
 class DeadEye;
@@ -42,6 +44,8 @@ public:
     ScoreBoard* scoreBoard() const { return m_scoreBoard; }
 
     QPointF position() const { return m_position; }
+    // Where it was when the step began, for frames drawn between steps.
+    Motion motion;
     void setPosition(QPointF position) { m_position = position; }
     QPointF center() const;
     double groundY() const { return m_groundY; }

@@ -47,6 +47,15 @@ constexpr int DeadEye = 3;
 constexpr int Skill = 4;
 } // namespace BarType
 
+// The saved files and the replays, by bare name in the data folder.
+namespace FileName {
+inline constexpr char Bank[] = "game_score.txt";
+inline constexpr char Level[] = "data_1";
+inline constexpr char FirstStartMarker[] = "data_0";
+inline constexpr char LastReplay[] = "last.replay";
+inline constexpr char BestReplay[] = "best.replay";
+} // namespace FileName
+
 // What the player asks of the game, whichever key or pad input asks it. The
 // run reads the first ones, the screens with buttons the menu ones.
 enum class Action {

@@ -20,7 +20,7 @@ GameText::GameText(const QString& text, const QRect& rect, int holdTime, const Q
     m_color.setAlpha(0);
 }
 
-void GameText::display(QPainter& painter) {
+void GameText::advance() {
     const int alpha = m_color.alpha();
     if (alpha >= kOpaque) {
         if (m_holdTime >= 1) {
@@ -37,7 +37,9 @@ void GameText::display(QPainter& painter) {
     } else {
         m_color.setAlpha(alpha - kFadeStep);
     }
+}
 
+void GameText::display(QPainter& painter) {
     painter.setFont(QFont(kFontFamily, kFontSize));
     painter.setPen(m_color);
     painter.drawText(m_rect, kTextFlags, m_text);
@@ -55,6 +57,7 @@ void TextList::addText(const QString& text) {
 void TextList::clear() {
     qDeleteAll(m_texts);
     m_texts.clear();
+    m_shown = nullptr;
     // A refilled list starts again at its first text instead of past its end.
     m_index = 0;
 }
@@ -63,7 +66,8 @@ bool TextList::lastEnded() const {
     return m_texts.isEmpty() || m_texts.last()->isEnded();
 }
 
-void TextList::display(QPainter& painter) {
+void TextList::advance() {
+    m_shown = nullptr;
     if (m_texts.isEmpty())
         return;
     if (lastEnded()) {
@@ -76,5 +80,11 @@ void TextList::display(QPainter& painter) {
         emit end();
         return;
     }
-    m_texts.at(m_index)->display(painter);
+    m_shown = m_texts.at(m_index);
+    m_shown->advance();
+}
+
+void TextList::display(QPainter& painter) {
+    if (m_shown)
+        m_shown->display(painter);
 }

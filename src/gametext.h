@@ -8,7 +8,7 @@
 
 class QPainter;
 
-// One story text that fades in, holds and fades out; every display() is one step.
+// One story text that fades in, holds and fades out; every advance() is one step.
 class GameText : public QObject {
     Q_OBJECT
 public:
@@ -20,6 +20,8 @@ public:
     bool isEnded() const { return m_ended; }
     bool isFadingOut() const { return m_fadingOut; }
     QColor color() const { return m_color; }
+
+    void advance();
 
 public slots:
     void display(QPainter& painter);
@@ -48,6 +50,8 @@ public:
     bool lastEnded() const;
     int index() const { return m_index; }
     const QList<GameText*>& texts() const { return m_texts; }
+    // One step: moves to the next text once the shown one has ended.
+    void advance();
 
 public slots:
     void display(QPainter& painter);
@@ -58,6 +62,8 @@ signals:
 private:
     QList<GameText*> m_texts;
     int m_index = 0;
+    // The text the last step showed, if any.
+    GameText* m_shown = nullptr;
     QRect m_rect;
     QColor m_color;
 };

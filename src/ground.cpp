@@ -1,7 +1,8 @@
 #include "ground.h"
 
+#include "gamerandom.h"
+
 #include <QPainter>
-#include <QRandomGenerator64>
 #include <QtMath>
 
 namespace {
@@ -20,15 +21,14 @@ bool isHorizontal(const Ground* segment) {
 } // namespace
 
 Ground::Ground(QList<Ground*>& list, double x, double y, double length, double speed,
-               QObject* parent)
+               GameRandom& random, QObject* parent)
     : QObject(parent), m_speed(speed) {
-    QRandomGenerator64* random = QRandomGenerator64::global();
-    const int chance = random->bounded(kChanceRange);
+    const int chance = random.bounded(0, kChanceRange - 1);
     const bool bumpAllowed = !list.isEmpty() && list.last() && isHorizontal(list.last());
 
     if (chance >= kBumpFrom && bumpAllowed) {
-        const double r = random->generateDouble();
-        const int offset = random->bounded(kOffsetRange) - kOffsetShift;
+        const double r = random.generateDouble();
+        const int offset = random.bounded(0, kOffsetRange - 1) - kOffsetShift;
         const double width = (kMinShare + kRandomShare * r) * kBumpWidth;
         const double slope = qAbs((r + kSlopeBias) * offset);
         const double top = y + offset;
@@ -42,7 +42,7 @@ Ground::Ground(QList<Ground*>& list, double x, double y, double length, double s
         return;
     }
 
-    const double r = random->generateDouble();
+    const double r = random.generateDouble();
     m_line = QLineF(x, y, x + (kMinShare + kRandomShare * r) * length, y);
     list.append(this);
 }
@@ -54,6 +54,7 @@ void Ground::shift() {
     m_line.translate(-m_speed, 0.0);
 }
 
-void Ground::paint(QPainter& painter) const {
-    painter.drawLines(&m_line, 1);
+void Ground::paint(QPainter& painter, QPointF offset) const {
+    const QLineF drawn = m_line.translated(offset);
+    painter.drawLines(&drawn, 1);
 }

@@ -5,6 +5,9 @@
 #include <QObject>
 #include <QPointF>
 
+#include "motion.h"
+
+class GameRandom;
 class QPainter;
 
 // One straight piece of the ground line.
@@ -14,11 +17,14 @@ public:
     // Builds a flat segment or, now and then after a flat one, a three-piece
     // bump starting at (x, y), and appends everything it built to `list`.
     Ground(QList<Ground*>& list, double x, double y, double length, double speed,
-           QObject* parent = nullptr);
+           GameRandom& random, QObject* parent = nullptr);
     Ground(QPointF p1, QPointF p2, double speed, QObject* parent = nullptr);
 
     void shift();
-    void paint(QPainter& painter) const;
+    // Drawn `offset` away from where it is, for a frame between two steps.
+    void paint(QPainter& painter, QPointF offset = QPointF()) const;
+    // Where its first end was when the step began.
+    Motion motion;
 
     QPointF p1() const { return m_line.p1(); }
     void setP1(QPointF p) { m_line.setP1(p); }

@@ -16,6 +16,9 @@ constexpr QLatin1String kVersionOption{"version"};
 constexpr QLatin1String kLangOption{"lang"};
 constexpr QLatin1String kDataDirOption{"data-dir"};
 constexpr QLatin1String kMuteOption{"mute"};
+constexpr QLatin1String kSeedOption{"seed"};
+constexpr QLatin1String kReplayOption{"replay"};
+constexpr QLatin1String kVerifyOption{"verify"};
 
 void addOptions(QCommandLineParser& parser) {
     parser.setApplicationDescription(
@@ -34,6 +37,20 @@ void addOptions(QCommandLineParser& parser) {
                        "directory)."),
         QStringLiteral("DIR")));
     parser.addOption(QCommandLineOption(kMuteOption, QStringLiteral("Start without sound.")));
+    parser.addOption(QCommandLineOption(
+        kSeedOption,
+        QStringLiteral("Start every run from this seed (0 .. 18446744073709551615) instead of a "
+                       "random one: the same seed and the same play give the same run."),
+        QStringLiteral("N")));
+    parser.addOption(QCommandLineOption(
+        kReplayOption,
+        QStringLiteral("Show a recorded run (last.replay, best.replay) as it was played; Esc "
+                       "leaves."),
+        QStringLiteral("FILE")));
+    parser.addOption(QCommandLineOption(
+        kVerifyOption,
+        QStringLiteral("With --replay: play the run without window or sound as fast as "
+                       "possible and print its final score.")));
 }
 
 // Qt's own options (-platform, -style …) take one dash; an unknown option
@@ -107,6 +124,25 @@ bool LaunchOptions::parse(const QStringList& arguments) {
                     UsageError);
     m_dataDir = parser.value(kDataDirOption);
     m_muted = parser.isSet(kMuteOption);
+    m_seed.reset();
+    if (parser.isSet(kSeedOption)) {
+        bool ok = false;
+        const QString text = parser.value(kSeedOption);
+        const quint64 seed = text.toULongLong(&ok, 10);
+        if (!ok || !text.at(0).isDigit())
+            return stop(QStringLiteral("Bad seed '%1': use a whole number from 0 to "
+                                       "18446744073709551615.")
+                            .arg(text),
+                        UsageError);
+        m_seed = seed;
+    }
+    // Named from where the game was started, before it enters its data folder.
+    m_replayFile = parser.isSet(kReplayOption)
+                       ? QFileInfo(parser.value(kReplayOption)).absoluteFilePath()
+                       : QString();
+    m_verify = parser.isSet(kVerifyOption);
+    if (m_verify && m_replayFile.isEmpty())
+        return stop(QStringLiteral("--verify needs --replay FILE."), UsageError);
     return true;
 }
 

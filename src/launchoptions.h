@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 // The game's command line: reads the options, answers --help and --version,
 // and prepares the folder of the saved files. What it cannot run with ends in
 // one line on stderr and exit code 2.
@@ -35,6 +37,11 @@ public:
     QString dataDir() const { return m_dataDir; }
     // The player asked for silence: whoever owns the sound reads it here.
     bool muted() const { return m_muted; }
+    // The seed every run starts from, when the player chose one.
+    std::optional<quint64> seed() const { return m_seed; }
+    // A replay to show (or, with --verify, to check without a window).
+    QString replayFile() const { return m_replayFile; }
+    bool verify() const { return m_verify; }
 
 private:
     bool stop(const QString& message, int exitCode);
@@ -42,6 +49,9 @@ private:
     QString m_language;
     QString m_dataDir;
     bool m_muted = false;
+    std::optional<quint64> m_seed;
+    QString m_replayFile;
+    bool m_verify = false;
     bool m_unknownOption = false;
     QString m_message;
     int m_exitCode = 0;

@@ -1,5 +1,6 @@
 #include "language.h"
 #include "launchoptions.h"
+#include "replaysession.h"
 #include "soundboard.h"
 #include "widget.h"
 
@@ -17,17 +18,27 @@ int main(int argc, char* argv[]) {
     const bool ready = options.prepare(LaunchOptions::arguments(argc, argv));
     if (!ready && !options.hasUnknownOption())
         return options.report();
+    // A replay checked with --verify opens no window and plays no sound.
+    if (ready && options.verify())
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.brimtalon.Brimtalon"));
     if (!ready && !options.prepare(application.arguments()))
         return options.report();
     Language::install(options.language());
+    if (!options.replayFile().isEmpty()) {
+        return options.verify() ? ReplaySession::verify(options.replayFile())
+                                : ReplaySession::show(options.replayFile());
+    }
 
     int result = 0;
     {
         Widget window;
         if (options.muted())
             window.sounds()->setMuted(true, SoundBoard::Persist::ThisRunOnly);
+        if (options.seed())
+            window.setFixedSeed(*options.seed());
+        window.recordReplays();
         window.setWindowTitle(QStringLiteral("Brimtalon"));
         window.setWindowIcon(QIcon(QStringLiteral(":/images/icon.png")));
         const QRect available = window.screen()->availableGeometry();

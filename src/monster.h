@@ -1,5 +1,7 @@
 #pragma once
 
+#include "motion.h"
+
 #include <QObject>
 #include <QPixmap>
 #include <QPointF>
@@ -27,6 +29,8 @@ public:
     void explode(const QPixmap& sheet);
 
     QPointF pos() const { return m_pos; }
+    // Where it was when the step began, for frames drawn between steps.
+    Motion motion;
     void setPos(QPointF pos) { m_pos = pos; }
     double vy() const { return m_vy; }
     void setVy(double vy) { m_vy = vy; }

@@ -8,17 +8,17 @@
 #include "environmentsystem.h"
 #include "gamecharacter.h"
 #include "gameids.h"
+#include "gamerandom.h"
 #include "monster.h"
 #include "obstacle.h"
 #include "pixmaps.h"
 #include "progressbar.h"
 #include "scoreboard.h"
+#include "steptimer.h"
 
 #include <QPainter>
 #include <QPoint>
-#include <QRandomGenerator64>
 #include <QRect>
-#include <QTimer>
 #include <algorithm>
 #include <utility>
 
@@ -106,13 +106,13 @@ MonsterSystem::MonsterSystem(ScoreBoard* scoreBoard, EnvironmentSystem* environm
                              QObject* parent)
     : QObject(parent), m_startScore(kInitialStartScore), m_scoreBoard(scoreBoard),
       m_character(character), m_environment(environment), m_bulletSystem(bulletSystem),
-      m_deadEye(deadEye) {
+      m_deadEye(deadEye), m_random(&GameRandom::unseeded()) {
     m_flyImage = loadPixmap(kFlyImagePath);
     m_headImage = loadPixmap(kHeadImagePath);
     m_ballImage = loadPixmap(kBallImagePath);
     m_explosionImage = loadPixmap(kExplosionImagePath);
-    m_crashTimer = new QTimer(this);
-    connect(m_crashTimer, &QTimer::timeout, this, &MonsterSystem::checkCrash);
+    m_crashTimer = new StepTimer(this);
+    connect(m_crashTimer, &StepTimer::timeout, this, &MonsterSystem::checkCrash);
     m_crashTimer->start(kCrashIntervalMs);
 }
 
@@ -301,7 +301,7 @@ void MonsterSystem::launchHead() {
     head->setTarget(m_character->position());
     head->setSpeed(kHeadSpeed);
     head->setPos(monsterCenter());
-    const double r = QRandomGenerator64::global()->generateDouble();
+    const double r = m_random->generateDouble();
     head->setLockDistance(kLockDistanceMin + kLockDistanceRange * r);
     arm(head);
     emit headLaunched();
@@ -455,9 +455,12 @@ const QPixmap& MonsterSystem::scaledFlyImage(QSize size) {
 // lasts. The picture has left the window above for good once the counter
 // passes the approach, so it is judged in double before anything is turned
 // into an int, and the counter stops far below the int's end.
-void MonsterSystem::paintApproach(QPainter& painter) {
-    if (m_counter < kApproachCounterCeiling)
+void MonsterSystem::advanceApproach() {
+    if (m_state == BossState::Approach && m_counter < kApproachCounterCeiling)
         m_counter += 1;
+}
+
+void MonsterSystem::paintApproach(QPainter& painter) {
     const int c = m_counter;
     const double t = c / 100.0;
     const int w = m_flyImage.width();
@@ -474,18 +477,29 @@ void MonsterSystem::paintApproach(QPainter& painter) {
     painter.drawPixmap(QPointF(x, y), scaledFlyImage(size));
 }
 
-void MonsterSystem::paintProjectilesAndMonster(QPainter& painter, bool skipFinishedBalls) {
-    for (const Head* head : std::as_const(m_heads))
-        painter.drawPixmap(head->pos(), head->frame);
-    for (const Ball* ball : std::as_const(m_balls)) {
-        if (!(skipFinishedBalls && ball->finished))
-            painter.drawPixmap(ball->pos(), ball->frame);
-    }
+void MonsterSystem::rememberPositions() {
+    for (Head* head : std::as_const(m_heads))
+        head->motion.remember(head->pos());
+    for (Ball* ball : std::as_const(m_balls))
+        ball->motion.remember(ball->pos());
     if (m_monster)
-        painter.drawPixmap(m_monster->pos(), m_monster->frame());
+        m_monster->motion.remember(m_monster->pos());
 }
 
-void MonsterSystem::paint(QPainter& painter) {
+void MonsterSystem::paintProjectilesAndMonster(QPainter& painter, bool skipFinishedBalls) {
+    for (const Head* head : std::as_const(m_heads))
+        painter.drawPixmap(head->motion.drawnAt(head->pos(), m_fraction), head->frame);
+    for (const Ball* ball : std::as_const(m_balls)) {
+        if (!(skipFinishedBalls && ball->finished))
+            painter.drawPixmap(ball->motion.drawnAt(ball->pos(), m_fraction), ball->frame);
+    }
+    if (m_monster)
+        painter.drawPixmap(m_monster->motion.drawnAt(m_monster->pos(), m_fraction),
+                           m_monster->frame());
+}
+
+void MonsterSystem::paint(QPainter& painter, double fraction) {
+    m_fraction = fraction;
     switch (m_state) {
     case BossState::Approach:
         paintApproach(painter);

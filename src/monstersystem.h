@@ -10,13 +10,14 @@ class Ball;
 class BulletSystem;
 class DeadEye;
 class EnvironmentSystem;
+class GameRandom;
 class GameCharacter;
 class Head;
 class Monster;
 class Obstacle;
 class QPainter;
-class QTimer;
 class ScoreBoard;
+class StepTimer;
 
 // The boss fight: waits for the score, plays the approach, then alternates
 // a fighting phase (rings) and an away phase (fan, rain) until the saucer is beaten.
@@ -37,7 +38,9 @@ public:
     Monster* monster() const { return m_monster; }
     const QList<Head*>& heads() const { return m_heads; }
     const QList<Ball*>& balls() const { return m_balls; }
-    QTimer* crashTimer() const { return m_crashTimer; }
+    StepTimer* crashTimer() const { return m_crashTimer; }
+    // The run's generator, which the heads' lock distances come from.
+    void setRandom(GameRandom* random) { m_random = random; }
 
     // The attacks, launched by the fight itself; public so that each can be exercised alone.
     void spawnMonster();
@@ -46,6 +49,10 @@ public:
     void launchRing(int waves);
     void launchFan();
     void launchRain(int waves);
+    // Where every moving thing was when the step began.
+    void rememberPositions();
+    // The approach picture moves on once per step, painted or not.
+    void advanceApproach();
 
 signals:
     void gameWin();
@@ -62,7 +69,8 @@ signals:
 public slots:
     void updateState();
     void updateAttack();
-    void paint(QPainter& painter);
+    // Moving things at `fraction` of the way from the last step's start to now.
+    void paint(QPainter& painter, double fraction = 1.0);
     void updateBar();
     void updatePosition();
     void updateAnimation();
@@ -98,8 +106,10 @@ private:
     QPixmap m_explosionImage;
     QPixmap m_scaledFly;
     QSize m_scaledFlySize;
-    QTimer* m_crashTimer;
+    StepTimer* m_crashTimer;
+    GameRandom* m_random;
     int m_counter = 0;
+    double m_fraction = 1.0;
     int m_rainCount = 0;
     QList<Head*> m_heads;
     QList<Ball*> m_balls;

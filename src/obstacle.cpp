@@ -12,7 +12,6 @@
 #include <QRect>
 #include <QRectF>
 #include <cmath>
-#include <random>
 
 namespace {
 const QString kBombsPath = QStringLiteral(":/images/bombs.png");
@@ -67,13 +66,6 @@ QPixmap remainsPicture(int type) {
     if (type == kTypeHead)
         return loadPixmap(kHeadDeadPath);
     return cactusCell(loadPixmap(kCactiFlatPath), type - 1);
-}
-
-int randomCactusKind() {
-    std::random_device device("default");
-    std::mt19937 engine(device());
-    std::uniform_int_distribution<int> kinds(0, kLargeCactusKind);
-    return kinds(engine);
 }
 
 // The central three quarters of a w x h frame at pos, in whole pixels.
@@ -180,8 +172,8 @@ void Obstacle::advanceFrame() {
         frame = animation->play();
 }
 
-Cacti::Cacti(QObject* parent) : Obstacle(parent) {
-    const int kind = randomCactusKind();
+Cacti::Cacti(QObject* parent, GameRandom& random) : Obstacle(parent) {
+    const int kind = random.bounded(0, kLargeCactusKind);
     m_type = kind + 1;
     m_sheet = cactusCell(loadPixmap(kCactiPath), kind);
     frame = m_sheet;

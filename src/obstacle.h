@@ -1,5 +1,8 @@
 #pragma once
 
+#include "gamerandom.h"
+#include "motion.h"
+
 #include <QObject>
 #include <QPixmap>
 #include <QPointF>
@@ -21,6 +24,8 @@ public:
     // The owners read and write these directly.
     Animation* animation = nullptr;
     QPixmap frame;
+    // Where it was when the step began, for frames drawn between steps.
+    Motion motion;
     Effect* explosion = nullptr;
     bool exploding = false;
     bool finished = false;
@@ -80,7 +85,7 @@ protected:
 class Cacti : public Obstacle {
     Q_OBJECT
 public:
-    explicit Cacti(QObject* parent = nullptr);
+    explicit Cacti(QObject* parent = nullptr, GameRandom& random = GameRandom::unseeded());
     void updateCrashBox() override;
 };
 

@@ -8,6 +8,7 @@
 #include "environmentsystem.h"
 #include "gamebutton.h"
 #include "gamecharacter.h"
+#include "gameclock.h"
 #include "gameids.h"
 #include "gamenumber.h"
 #include "gametext.h"
@@ -22,6 +23,7 @@
 #include "skill.h"
 #include "soundboard.h"
 #include "statusbar.h"
+#include "steptimer.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -30,15 +32,12 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QTimer>
 
 #include <algorithm>
 #include <climits>
-#include <random>
 
 namespace {
 // Frame loop.
-constexpr int kSceneInterval = 20;
 constexpr int kObstacleInterval = 500;
 constexpr int kEnvironmentInterval = 500;
 constexpr int kScoreInterval = 1000;
@@ -85,8 +84,10 @@ constexpr double kBirdHighest = 400.0;
 constexpr double kBirdLowest = 140.0;
 
 // Saved files, by bare name in the working directory.
-const QString kScoreFileName = QStringLiteral("game_score.txt");
-const QString kFirstStartMarker = QStringLiteral("data_0");
+const QString kScoreFileName = QString::fromLatin1(FileName::Bank);
+const QString kFirstStartMarker = QString::fromLatin1(FileName::FirstStartMarker);
+const QString kLastReplay = QString::fromLatin1(FileName::LastReplay);
+const QString kBestReplay = QString::fromLatin1(FileName::BestReplay);
 
 // Pictures of the screens.
 const QString kStartPicture = QStringLiteral(":/images/start.png");
@@ -147,15 +148,6 @@ const char* const kStoryTexts[] = {
 // its own step (which also drops it) and be painted where it was hit.
 Bird* asBird(Obstacle* obstacle) {
     return static_cast<Bird*>(obstacle);
-}
-
-int drawInclusive(std::mt19937& engine, int low, int high) {
-    return std::uniform_int_distribution<int>(low, high)(engine);
-}
-
-std::mt19937 freshEngine() {
-    std::random_device device("default");
-    return std::mt19937(device());
 }
 
 // The texts ask for "黑体" (and "Arial" on the win screen), which Linux
@@ -233,6 +225,9 @@ Widget::Widget(QWidget* parent) : QWidget(parent) {
     m_monsterSystem = new MonsterSystem(m_scoreBoard, m_environment, m_bulletSystem, m_character,
                                         m_deadEye, this);
     connect(m_monsterSystem, &MonsterSystem::gameWin, this, &Widget::gameWin);
+    m_sessionSeed = m_random.seed();
+    m_environment->setRandom(&m_random);
+    m_monsterSystem->setRandom(&m_random);
     m_bank = readEssence();
     m_essenceDisplay = new NumberSet(kEssenceDigits, m_bank, this);
     m_sounds = new SoundBoard(this);
@@ -241,6 +236,113 @@ Widget::Widget(QWidget* parent) : QWidget(parent) {
     createTimers();
     m_animationTick = 0;
     changeToStage(m_stage);
+    m_clock->startPacing(this);
+}
+
+void Widget::setFixedSeed(quint64 seed) {
+    m_fixedSeed = seed;
+    m_sessionSeed = seed;
+    m_random.reseed(seed);
+}
+
+quint64 Widget::nextRunSeed() {
+    if (m_playback)
+        return m_playback->runSeeds.value(m_runSeedsUsed++);
+    const quint64 seed = m_fixedSeed.value_or(GameRandom::entropySeed());
+    if (m_recording)
+        m_recording->runSeeds.append(seed);
+    return seed;
+}
+
+// ---------------------------------------------------------------- replays
+
+void Widget::recordReplays() {
+    m_recording = std::make_unique<Replay>();
+    m_recording->version = QStringLiteral(BRIMTALON_VERSION);
+    m_recording->language = QLocale().name().left(2);
+    m_recording->firstStart = m_firstStart;
+    m_recording->bank = readEssence();
+    m_recording->level = m_character->level();
+    QString ignored;
+    if (const std::optional<Replay> best = Replay::load(kBestReplay, &ignored))
+        m_bestScore = best->score;
+}
+
+void Widget::playReplay(const Replay& replay) {
+    m_recording.reset();
+    m_playback = replay;
+    m_playbackFrameHeight = replay.frameHeight;
+    setFixedSize(replay.clientSize);
+    m_random.reseed(replay.sessionSeed);
+}
+
+// The one place where the player's devices become the step's input: recorded
+// when recording, replaced by the recorded input when replaying.
+void Widget::takeStepInput() {
+    const StepInput input = m_playback ? m_playback->next() : liveInput();
+    if (m_playback)
+        applyInput(input);
+    else if (m_recording)
+        m_recording->append(input);
+    if (input.has(StepInput::FocusLost) && m_stage == Stage::Run)
+        gamePause();
+}
+
+StepInput Widget::liveInput() {
+    StepInput input;
+    const bool* const flags[] = {&m_keyJump,   &m_keyDown,  &m_keyLeft,   &m_keyRight,
+                                 &m_keyEscape, &m_keySkill, &m_mouseLeft, &m_mouseRight};
+    for (int i = 0; i < 8; ++i)
+        input.flags |= *flags[i] ? quint16(1 << i) : 0;
+    if (m_focusLost)
+        input.flags |= StepInput::FocusLost;
+    if (m_eventPointer) {
+        input.flags |= StepInput::Pointer;
+        input.pointer = *m_eventPointer;
+    }
+    const int height = frameHeight();
+    if (height != m_recordedFrameHeight) {
+        if (m_recording && m_recording->steps() == 0) {
+            m_recording->clientSize = size();
+            m_recording->frameHeight = height;
+        } else {
+            input.flags |= StepInput::FrameHeight;
+            input.frameHeight = height;
+        }
+        m_recordedFrameHeight = height;
+    }
+    m_focusLost = false;
+    m_eventPointer.reset();
+    return input;
+}
+
+void Widget::applyInput(const StepInput& input) {
+    bool* const flags[] = {&m_keyJump,   &m_keyDown,  &m_keyLeft,   &m_keyRight,
+                           &m_keyEscape, &m_keySkill, &m_mouseLeft, &m_mouseRight};
+    for (int i = 0; i < 8; ++i)
+        *flags[i] = input.flags & (1 << i);
+    if (input.has(StepInput::Pointer))
+        m_mousePos = input.pointer;
+    if (input.has(StepInput::FrameHeight))
+        m_playbackFrameHeight = input.frameHeight;
+}
+
+int Widget::frameHeight() const {
+    return m_playback ? m_playbackFrameHeight : frameGeometry().height();
+}
+
+void Widget::keepReplay(int score) {
+    ++m_finishedRuns;
+    emit runFinished(score);
+    if (!m_recording)
+        return;
+    m_recording->sessionSeed = m_sessionSeed;
+    m_recording->runStartStep = m_runStartStep;
+    m_recording->finishedRuns = m_finishedRuns;
+    m_recording->score = score;
+    m_recording->save(kLastReplay);
+    if (score > m_bestScore && m_recording->save(kBestReplay))
+        m_bestScore = score;
 }
 
 Widget::~Widget() {
@@ -249,22 +351,38 @@ Widget::~Widget() {
     m_buttons.clear();
 }
 
+// Within a step the timers that fall due fire by interval, shortest first, the
+// two 500 ms ones in the order they were made, and the scene step comes last,
+// after everything else that fell due in its 20 ms.
 void Widget::createTimers() {
-    m_sceneTimer = makeTimer(kSceneInterval, &Widget::updateScene);
-    m_obstacleTimer = makeTimer(kObstacleInterval, &Widget::updateObstacles);
-    m_environmentTimer = makeTimer(kEnvironmentInterval, &Widget::updateEnvironment);
-    m_scoreTimer = makeTimer(kScoreInterval, &Widget::updateScores);
+    m_clock = new GameClock(this);
+    m_monsterSystem->crashTimer()->setObjectName(QStringLiteral("hits"));
+    m_bulletSystem->shootTimer()->setObjectName(QStringLiteral("cooldown"));
+    m_deadEye->timer()->setObjectName(QStringLiteral("energy"));
+    m_bulletSystem->reloadTimer()->setObjectName(QStringLiteral("reload"));
+    for (StepTimer* timer : {m_monsterSystem->crashTimer(), m_bulletSystem->shootTimer(),
+                             m_deadEye->timer(), m_bulletSystem->reloadTimer()})
+        m_clock->addTimer(timer);
+    makeTimer(kObstacleInterval, &Widget::updateObstacles, "obstacles");
+    makeTimer(kEnvironmentInterval, &Widget::updateEnvironment, "environment");
+    makeTimer(kScoreInterval, &Widget::updateScores, "score");
+    makeTimer(GameClock::kStepMs, &Widget::updateScene, "scene");
+    connect(m_clock, &GameClock::aboutToStep, this, &Widget::takeStepInput);
+    connect(m_clock, &GameClock::aboutToStep, this, &Widget::rememberPositions);
+    connect(m_clock, &GameClock::frameDue, this, qOverload<>(&Widget::update));
 }
 
-QTimer* Widget::makeTimer(int interval, void (Widget::*slot)()) {
-    auto* timer = new QTimer(this);
-    connect(timer, &QTimer::timeout, this, slot);
+StepTimer* Widget::makeTimer(int interval, void (Widget::*slot)(), const char* name) {
+    auto* timer = new StepTimer(this);
+    timer->setObjectName(QLatin1String(name));
+    connect(timer, &StepTimer::timeout, this, slot);
     timer->start(interval);
+    m_clock->addTimer(timer);
     return timer;
 }
 
-QList<QTimer*> Widget::timers() const {
-    return findChildren<QTimer*>();
+const QList<StepTimer*>& Widget::timers() const {
+    return m_clock->timers();
 }
 
 bool Widget::isKeyHeld(int key) const {
@@ -309,6 +427,7 @@ void Widget::bankScore() {
     // Saturate rather than wrap: a huge bank must never turn negative.
     const qint64 total = qint64(readEssence()) + m_scoreBoard->score();
     writeEssence(int(std::clamp<qint64>(total, INT_MIN, INT_MAX)));
+    keepReplay(m_scoreBoard->score());
 }
 
 void Widget::showEssence(int bank) {
@@ -494,6 +613,8 @@ void Widget::forgetDeathBeforePause() {
 
 void Widget::enterRun() {
     if (m_stage == Stage::Menu) {
+        m_random.reseed(nextRunSeed());
+        m_runStartStep = m_clock->steps();
         m_stage = Stage::Run;
         const double h = m_character->sheet().height();
         m_character->setGroundY(-h + m_groundLine + kCharacterFootDepth);
@@ -785,6 +906,11 @@ void Widget::endInputTick() {
 }
 
 void Widget::keyPressEvent(QKeyEvent* event) {
+    if (m_playback) {
+        if (event->key() == Qt::Key_Escape)
+            close();
+        return;
+    }
     if (bool* flag = keyFlag(event->key()))
         pressFlag(*flag);
     else if (event->key() == Qt::Key_M && !event->isAutoRepeat())
@@ -792,12 +918,17 @@ void Widget::keyPressEvent(QKeyEvent* event) {
 }
 
 void Widget::keyReleaseEvent(QKeyEvent* event) {
+    if (m_playback)
+        return;
     if (bool* flag = keyFlag(event->key()))
         releaseFlag(*flag);
 }
 
 void Widget::mousePressEvent(QMouseEvent* event) {
+    if (m_playback)
+        return;
     m_mousePos = event->position();
+    m_eventPointer = m_mousePos;
     if (event->button() == Qt::LeftButton)
         pressFlag(m_mouseLeft);
     else if (event->button() == Qt::RightButton)
@@ -805,7 +936,10 @@ void Widget::mousePressEvent(QMouseEvent* event) {
 }
 
 void Widget::mouseReleaseEvent(QMouseEvent* event) {
+    if (m_playback)
+        return;
     m_mousePos = event->position();
+    m_eventPointer = m_mousePos;
     if (event->button() == Qt::LeftButton)
         releaseFlag(m_mouseLeft);
     else if (event->button() == Qt::RightButton)
@@ -824,13 +958,14 @@ void Widget::changeEvent(QEvent* event) {
 }
 
 // Keys released in another window never reach this one: forget them, and do
-// not let the dinosaur run on unattended.
+// not let the dinosaur run on unattended (the next step pauses a run).
 void Widget::releaseInput() {
+    if (m_playback)
+        return;
     m_keyJump = m_keyDown = m_keyLeft = m_keyRight = m_keyEscape = m_keySkill = false;
     m_mouseLeft = m_mouseRight = false;
     endInputTick();
-    if (m_stage == Stage::Run)
-        gamePause();
+    m_focusLost = true;
 }
 
 void Widget::showCursor(bool aim) {
@@ -978,7 +1113,7 @@ bool Widget::runButtonAction(GameButton* button) {
 // ---------------------------------------------------------------- frame loop
 
 void Widget::updateScene() {
-    m_groundLine = kGroundLineRatio * frameGeometry().height();
+    m_groundLine = kGroundLineRatio * frameHeight();
     m_environment->setScreenRect(rect());
     if (m_rush && m_deadEye && !m_rush->isActive() && !m_deadEye->isActive())
         m_environment->setSpeed(m_baseSpeed);
@@ -999,7 +1134,41 @@ void Widget::updateScene() {
         updateAnimation();
         updateSkill();
     }
-    update();
+    advancePictures();
+}
+
+// The fades and the approach swoop move once per step, never per repaint, so an
+// expose or a fast screen cannot speed them up.
+void Widget::advancePictures() {
+    switch (m_stage) {
+    case Stage::Story:
+        if (m_textList)
+            m_textList->advance();
+        break;
+    case Stage::Run:
+    case Stage::Pause:
+    case Stage::GameOver:
+        m_monsterSystem->advanceApproach();
+        fadeVeil();
+        break;
+    case Stage::Win:
+        m_monsterSystem->advanceApproach();
+        m_environment->advanceEnd();
+        break;
+    case Stage::Upgrade:
+        layoutUpgrade();
+        break;
+    default:
+        break;
+    }
+}
+
+void Widget::fadeVeil() {
+    QColor& veil = m_deadEye->veilColor;
+    if (m_deadEye->isActive() && veil.alpha() < kVeilMaxAlpha)
+        veil.setAlpha(veil.alpha() + kVeilStep);
+    else if (!m_deadEye->isActive() && veil.alpha() > 0)
+        veil.setAlpha(veil.alpha() - kVeilStep);
 }
 
 void Widget::updateEnvironment() {
@@ -1202,10 +1371,9 @@ void Widget::spawnCactus() {
     const double right = rect().right();
     if (!m_cactusList.isEmpty() && right - m_cactusList.last()->pos().x() < kCactusGap)
         return;
-    std::mt19937 engine = freshEngine();
-    if (drawInclusive(engine, 1, kSpawnDraw) <= kCactusSkipAtMost)
+    if (m_random.bounded(1, kSpawnDraw) <= kCactusSkipAtMost)
         return;
-    auto* cactus = new Cacti(this);
+    auto* cactus = new Cacti(this, m_random);
     cactus->wire(m_character, m_bulletSystem, m_scoreBoard);
     connectObstacleSounds(cactus);
     cactus->setPos(QPointF(right, m_groundLine - cactus->height() + kCactusFootDepth));
@@ -1223,8 +1391,7 @@ void Widget::spawnBird() {
     if (!m_birdList.isEmpty() &&
         right - m_birdList.last()->pos().x() < kBirdGapAfterBird * characterWidth)
         return;
-    std::mt19937 engine = freshEngine();
-    if (drawInclusive(engine, 1, kSpawnDraw) <= kBirdSkipAtMost)
+    if (m_random.bounded(1, kSpawnDraw) <= kBirdSkipAtMost)
         return;
     auto* bird = new Bird(this);
     bird->wire(m_character, m_bulletSystem, m_scoreBoard);
@@ -1232,13 +1399,29 @@ void Widget::spawnBird() {
     const double h = bird->height();
     const int low = int(m_groundLine - h - kBirdHighest);
     const int high = int(m_groundLine - h - kBirdLowest);
-    bird->setPos(QPointF(right, drawInclusive(engine, low, high)));
+    bird->setPos(QPointF(right, m_random.bounded(low, high)));
     m_birdList.append(bird);
 }
 
 // ---------------------------------------------------------------- painting
 
+void Widget::rememberPositions() {
+    m_environment->rememberPositions();
+    for (const QList<Obstacle*>* list : {&m_cactusList, &m_birdList}) {
+        for (Obstacle* obstacle : *list)
+            obstacle->motion.remember(obstacle->pos());
+    }
+    m_character->motion.remember(m_character->position());
+    m_bulletSystem->rememberPositions();
+    m_monsterSystem->rememberPositions();
+}
+
+QPointF Widget::drawnAt(const Obstacle* obstacle) const {
+    return obstacle->motion.drawnAt(obstacle->pos(), m_fraction);
+}
+
 void Widget::paintEvent(QPaintEvent*) {
+    m_fraction = m_clock->isPaced() ? m_clock->fraction() : m_drawFraction;
     QPainter painter(this);
     paintScreen(painter);
     paintSaveNotice(painter);
@@ -1260,7 +1443,8 @@ void Widget::paintScreen(QPainter& painter) {
         m_environment->paintWhiteBackground(painter);
         if (m_progressBar)
             m_progressBar->paint(painter);
-        painter.drawPixmap(m_character->position(), m_character->frame());
+        painter.drawPixmap(m_character->motion.drawnAt(m_character->position(), m_fraction),
+                           m_character->frame());
         return;
     }
 
@@ -1329,7 +1513,7 @@ const QPixmap& Widget::fittedGuideImage() {
 void Widget::paintWorld(QPainter& painter) {
     painter.setPen(
         QPen(kGroundPenColor, kGroundPenWidth, Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin));
-    m_environment->paintEnvironment(painter);
+    m_environment->paintEnvironment(painter, m_fraction);
     paintObstacles(painter);
 }
 
@@ -1338,11 +1522,12 @@ void Widget::paintObstacles(QPainter& painter) {
         const QPixmap& frame = cactus->frame;
         if (cactus->exploding) {
             const QPixmap sheet = cactus->image();
-            painter.drawPixmap(QPointF(cactus->pos().x() + sheet.width() / 2 - frame.width() / 2,
-                                       cactus->pos().y() + sheet.height() / 2 - frame.height() / 2),
+            const QPointF at = drawnAt(cactus);
+            painter.drawPixmap(QPointF(at.x() + sheet.width() / 2 - frame.width() / 2,
+                                       at.y() + sheet.height() / 2 - frame.height() / 2),
                                frame);
         } else if (frame.width() != frame.height()) {
-            painter.drawPixmap(cactus->pos(), frame);
+            painter.drawPixmap(drawnAt(cactus), frame);
         }
     }
     const double drift = m_environment->speed();
@@ -1358,47 +1543,44 @@ void Widget::paintObstacles(QPainter& painter) {
                         bird->hitPos().y() + sheet.height() / 2 - frame.height() / 2),
                 frame);
         } else if (frame.width() != frame.height()) {
-            painter.drawPixmap(bird->pos(), frame);
+            painter.drawPixmap(drawnAt(bird), frame);
         }
     }
 }
 
 void Widget::paintVeil(QPainter& painter) {
-    QColor& veil = m_deadEye->veilColor;
-    if (m_deadEye->isActive() && veil.alpha() < kVeilMaxAlpha)
-        veil.setAlpha(veil.alpha() + kVeilStep);
-    else if (!m_deadEye->isActive() && veil.alpha() > 0)
-        veil.setAlpha(veil.alpha() - kVeilStep);
     painter.save();
     painter.setPen(Qt::NoPen);
-    painter.setBrush(QBrush(veil));
+    painter.setBrush(QBrush(m_deadEye->veilColor));
     const QRect whole = rect();
     painter.drawRects(&whole, 1);
     painter.restore();
 }
 
+// The gun rides on the dinosaur, and is drawn moved as far as it is.
 void Widget::paintCharacterAndGun(QPainter& painter) {
-    painter.drawPixmap(m_character->position(), m_character->frame());
-    painter.drawPixmap(m_gun->position(), m_gun->frame());
+    const QPointF at = m_character->motion.drawnAt(m_character->position(), m_fraction);
+    painter.drawPixmap(at, m_character->frame());
+    painter.drawPixmap(m_gun->position() + (at - m_character->position()), m_gun->frame());
 }
 
 void Widget::paintRunningStage(QPainter& painter) {
     const bool bossInFront = m_monsterSystem->state() == BossState::Approach;
     if (!bossInFront)
-        m_monsterSystem->paint(painter);
+        m_monsterSystem->paint(painter, m_fraction);
     paintVeil(painter);
     paintCharacterAndGun(painter);
-    m_bulletSystem->paintBullets(painter);
+    m_bulletSystem->paintBullets(painter, m_fraction);
     if (bossInFront)
-        m_monsterSystem->paint(painter);
+        m_monsterSystem->paint(painter, m_fraction);
     m_statusBar->paint(painter);
     m_scoreBoard->paint(painter);
 }
 
 void Widget::paintWinStage(QPainter& painter) {
-    m_monsterSystem->paint(painter);
+    m_monsterSystem->paint(painter, m_fraction);
     paintCharacterAndGun(painter);
-    m_bulletSystem->paintBullets(painter);
+    m_bulletSystem->paintBullets(painter, m_fraction);
     m_scoreBoard->paint(painter);
     paintWin(painter);
 }
@@ -1421,27 +1603,64 @@ void Widget::paintMenuScore(QPainter& painter) {
     painter.setPen(kInkColor);
     painter.drawText(QRect(QPoint(0, 0), QPoint(w, h / 8)), Qt::AlignCenter | Qt::TextWordWrap,
                      tr("能量精粹"));
-    m_essenceDisplay->setPos(QPointF(w / 2 - m_essenceDisplay->totalWidth() * 0.5, h / 8));
+    placeEssence();
     m_essenceDisplay->paint(painter);
 }
 
-void Widget::paintUpgrade(QPainter& painter) {
-    paintMenuScore(painter);
+void Widget::placeEssence() {
+    m_essenceDisplay->setPos(
+        QPointF(width() / 2 - m_essenceDisplay->totalWidth() * 0.5, height() / 8));
+}
+
+// The panel of the upgrade screen, under the essence display.
+QRectF Widget::upgradePanel() const {
     const int w = width();
     const int h = height();
-    const int level = m_character->level();
-    const qint64 price = upgradePrice(level);
-
-    painter.setFont(QFont(kTextFontFamily, kUpgradeFontSize));
-    painter.setPen(QPen(kInkColor, kPanelPenWidth));
-    painter.setBrush(QBrush(kPanelFill));
     const QPointF digitsTopLeft = m_essenceDisplay->pos();
     const QPointF digitsBottomRight = m_essenceDisplay->bottomRight();
     const double x = digitsTopLeft.x() - w / 10;
     const double y = h / 8 + digitsBottomRight.y();
     const double panelWidth = w / 10 + digitsBottomRight.x() - x;
     const double panelHeight = (h / 3 + y) - y;
-    const QRectF panel(x, y, panelWidth, panelHeight);
+    return QRectF(x, y, panelWidth, panelHeight);
+}
+
+// A step lays the screen out, so that its clicks hit the same buttons whether
+// or not a frame is drawn; the confirm button hides while the bank cannot pay.
+void Widget::layoutUpgrade() {
+    placeEssence();
+    const QRectF panel = upgradePanel();
+    const double x = panel.x();
+    const double y = panel.y();
+    const QRect area(
+        QPoint(qRound(x), int(qRound(y + 0.5 * panel.height()) + 0.25 * panel.height())),
+        QPoint(qRound(x + panel.width()), qRound(y + panel.height())));
+    for (GameButton* button : std::as_const(m_buttons)) {
+        if (!button)
+            continue;
+        if (button->id == ButtonId::Quit) {
+            button->centerInRightHalf(area);
+        } else if (button->id == ButtonId::Confirm) {
+            button->centerInLeftHalf(area);
+            if (m_bank < upgradePrice(m_character->level()))
+                button->setVisible(false);
+        }
+    }
+}
+
+void Widget::paintUpgrade(QPainter& painter) {
+    paintMenuScore(painter);
+    const int level = m_character->level();
+    const qint64 price = upgradePrice(level);
+
+    painter.setFont(QFont(kTextFontFamily, kUpgradeFontSize));
+    painter.setPen(QPen(kInkColor, kPanelPenWidth));
+    painter.setBrush(QBrush(kPanelFill));
+    const QRectF panel = upgradePanel();
+    const double x = panel.x();
+    const double y = panel.y();
+    const double panelWidth = panel.width();
+    const double panelHeight = panel.height();
     painter.drawRects(&panel, 1);
 
     const double rowHeight = (y + panelHeight - 0.75 * panelHeight) - y;
@@ -1452,19 +1671,8 @@ void Widget::paintUpgrade(QPainter& painter) {
     painter.drawText(QRectF(x, y + 0.5 * panelHeight, panelWidth, rowHeight), flags,
                      tr("升级所需能量精粹:%1").arg(price));
 
-    const QRect area(QPoint(qRound(x), int(qRound(y + 0.5 * panelHeight) + 0.25 * panelHeight)),
-                     QPoint(qRound(x + panelWidth), qRound(y + panelHeight)));
     for (GameButton* button : std::as_const(m_buttons)) {
-        if (!button)
-            continue;
-        if (button->id == ButtonId::Quit) {
-            button->centerInRightHalf(area);
+        if (button && (button->id == ButtonId::Quit || button->id == ButtonId::Confirm))
             button->paint(painter);
-        } else if (button->id == ButtonId::Confirm) {
-            button->centerInLeftHalf(area);
-            if (m_bank < price)
-                button->setVisible(false);
-            button->paint(painter);
-        }
     }
 }

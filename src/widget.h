@@ -1,6 +1,8 @@
 #pragma once
 
 #include "cursors.h"
+#include "gamerandom.h"
+#include "replay.h"
 
 #include <QList>
 #include <QPixmap>
@@ -14,6 +16,7 @@
 class BulletSystem;
 class DeadEye;
 class EnvironmentSystem;
+class GameClock;
 class GameButton;
 class GameCharacter;
 class Gun;
@@ -21,11 +24,11 @@ class MonsterSystem;
 class NumberSet;
 class Obstacle;
 class ProgressBar;
-class QTimer;
 class Rush;
 class ScoreBoard;
 class SoundBoard;
 class StatusBar;
+class StepTimer;
 class TextList;
 
 // The one game window: owns every game object, runs the frame loop, switches
@@ -74,7 +77,31 @@ public:
     const QPixmap& guideImage() const { return m_guideImage; }
     // "Could not save" is on the screen.
     bool isSaveNoticeShown() const { return m_saveNoticeSteps > 0; }
-    QList<QTimer*> timers() const;
+    // Every random draw of the game; reseeded at each run's start.
+    GameRandom& random() { return m_random; }
+    // Every run (and the screens before the first) starts from this seed
+    // instead of one taken from the system's entropy.
+    void setFixedSeed(quint64 seed);
+
+    // Keeps every finished run as last.replay and the best as best.replay, in
+    // the working directory.
+    void recordReplays();
+    const Replay* recording() const { return m_recording.get(); }
+    // Plays a recorded session instead of the player's input; the window must
+    // be fresh, built over the replay's saved files.
+    void playReplay(const Replay& replay);
+    bool isReplaying() const { return m_playback.has_value(); }
+    // How far between the last two steps an unpaced window draws moving
+    // things (1: where they are now, as a step leaves them).
+    void setDrawFraction(double fraction) { m_drawFraction = fraction; }
+
+    GameClock* clock() const { return m_clock; }
+    // Every timer of the game, in the order each step serves them.
+    const QList<StepTimer*>& timers() const;
+
+signals:
+    // A run has ended (death, win or home) and its score is banked.
+    void runFinished(int score);
 
 public slots:
     void updateScene();
@@ -122,7 +149,21 @@ protected:
 
 private:
     void createTimers();
-    QTimer* makeTimer(int interval, void (Widget::*slot)());
+    StepTimer* makeTimer(int interval, void (Widget::*slot)(), const char* name);
+    void advancePictures();
+    void fadeVeil();
+    void placeEssence();
+    QRectF upgradePanel() const;
+    void layoutUpgrade();
+
+    quint64 nextRunSeed();
+    void takeStepInput();
+    void rememberPositions();
+    QPointF drawnAt(const Obstacle* obstacle) const;
+    StepInput liveInput();
+    void applyInput(const StepInput& input);
+    void keepReplay(int score);
+    int frameHeight() const;
 
     void enterLoading();
     void enterMenu();
@@ -198,10 +239,24 @@ private:
     QString m_scoreFile;
     double m_groundLine = 0.0;
     double m_baseSpeed = 8.0;
-    QTimer* m_sceneTimer = nullptr;
-    QTimer* m_obstacleTimer = nullptr;
-    QTimer* m_environmentTimer = nullptr;
-    QTimer* m_scoreTimer = nullptr;
+    GameClock* m_clock = nullptr;
+    GameRandom m_random;
+    std::optional<quint64> m_fixedSeed;
+    quint64 m_sessionSeed = 0;
+    // Input events not yet seen by a step: a lost focus, a mouse press or release there.
+    bool m_focusLost = false;
+    std::optional<QPointF> m_eventPointer;
+    int m_recordedFrameHeight = -1;
+    std::unique_ptr<Replay> m_recording;
+    std::optional<Replay> m_playback;
+    int m_playbackFrameHeight = 0;
+    int m_runSeedsUsed = 0;
+    qint64 m_runStartStep = 0;
+    int m_finishedRuns = 0;
+    int m_bestScore = -1;
+    double m_drawFraction = 1.0;
+    // The fraction of the frame being painted.
+    double m_fraction = 1.0;
     int m_animationTick = 0;
     QList<GameButton*> m_buttons;
     // The loading bar has no parent; the window releases it.

@@ -22,6 +22,7 @@
 #include "progressbar.h"
 #include "scoreboard.h"
 #include "skill.h"
+#include "steptimer.h"
 
 #include <QFile>
 #include <QPointer>

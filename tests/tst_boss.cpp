@@ -19,12 +19,7 @@ struct Arena : Playfield {
     DeadEye deadEye;
     MonsterSystem boss{&score, &environment, &bullets, &character, &deadEye};
 
-    Arena() : Playfield(kScreen, kParking) {
-        for (QObject* owner : std::initializer_list<QObject*>{&bullets, &deadEye, &boss})
-            for (QTimer* timer : owner->findChildren<QTimer*>())
-                timer->stop();
-        bullets.setDeadEye(&deadEye);
-    }
+    Arena() : Playfield(kScreen, kParking) { bullets.setDeadEye(&deadEye); }
     Phase phase() const { return {boss.state(), boss.counter()}; }
     void repeat(int times, void (MonsterSystem::*slot)()) {
         for (int i = 0; i < times; ++i)
@@ -84,14 +79,17 @@ private slots:
             a.boss.updateState();
             QCOMPARE(a.phase(), Phase(state, 0));
         }
-        // Painting advances the approach, so it goes on through a pause.
+        // The approach moves on once per step; painting it twice changes nothing.
         QList<QRectF> pictures;
-        for (int c = 1; c <= 100; ++c)
-            pictures << a.paintCalls().value(0).rect;
-        QCOMPARE((QList{pictures[19], pictures[49]}),
-                 (QList<QRectF>{QRectF(440, 8, 120, 120), QRectF(350, 350, 300, 300)}));
+        for (int c = 1; c <= 100; ++c) {
+            a.boss.advanceApproach();
+            pictures << a.paintCalls().value(0).rect << a.paintCalls().value(0).rect;
+        }
+        const QRectF at20(440, 8, 120, 120), at50(350, 350, 300, 300);
+        QCOMPARE((QList{pictures[38], pictures[39], pictures[98], pictures[99]}),
+                 (QList{at20, at20, at50, at50}));
         a.boss.updateState();
-        a.paintCalls();
+        a.boss.advanceApproach();
         a.boss.updateState();
         QCOMPARE(a.phase(), Phase(BossState::Fighting, 0));
         Monster* monster = a.boss.monster();
@@ -107,7 +105,7 @@ private slots:
         QCOMPARE(monster->healthBar()->rect(), QRectF(333.5, 10, 333, 30)); // W / 3, centred
     }
 
-    // An hour's pause during the approach, at 50 frames a second: the swoop stays out of
+    // An hour's pause during the approach, at 50 steps a second: the swoop stays out of
     // sight, nothing overflows, and the saucer comes with the next step.
     void approachThroughLongPause() {
         Arena a;
@@ -116,11 +114,15 @@ private slots:
         a.boss.updateState();
         QImage image(kScreen.size(), QImage::Format_ARGB32_Premultiplied);
         QPainter painter(&image);
-        for (int frame = 0; frame < 100; ++frame)
+        const auto frame = [&] {
+            a.boss.advanceApproach();
             a.boss.paint(painter);
+        };
+        for (int step = 0; step < 100; ++step)
+            frame();
         QCOMPARE(a.paintCalls().size(), 0);
-        for (int frame = 1; frame < 50 * 3600; ++frame)
-            a.boss.paint(painter);
+        for (int step = 0; step < 50 * 3600; ++step)
+            frame();
         QCOMPARE(a.phase(), Phase(BossState::Approach, 50 * 3600 + 100));
         a.boss.updateState();
         QVERIFY(a.boss.state() == BossState::Fighting && a.boss.monster());

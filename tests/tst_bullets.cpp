@@ -6,12 +6,7 @@ const QRect kScreen(0, 0, 800, 600);
 struct Rig {
     DeadEye deadEye;
     BulletSystem system{kScreen};
-    Rig() {
-        deadEye.timer()->stop();
-        for (QTimer* timer : system.findChildren<QTimer*>())
-            timer->stop();
-        system.setDeadEye(&deadEye);
-    }
+    Rig() { system.setDeadEye(&deadEye); }
     qsizetype fireAfter(int coolDownSteps) {
         for (int step = 0; step < coolDownSteps; ++step)
             system.updateShootCD();
@@ -46,8 +41,7 @@ private slots:
     void magazineCooldownCleanUpAndReload() {
         Rig g;
         BulletSystem& s = g.system;
-        const QList<QTimer*> timers = s.findChildren<QTimer*>(); // reload, then cooldown
-        QVERIFY(timers.size() == 2 && timers[0]->interval() == 400 && timers[1]->interval() == 50);
+        QVERIFY(s.reloadTimer()->interval() == 400 && s.shootTimer()->interval() == 50);
         s.setCapacity(3);
         s.reset(kScreen);
         s.shoot(QPointF(81, 191), QPoint(81, 191));

@@ -12,10 +12,7 @@ struct Rig {
     DeadEye deadEye;
     GameCharacter dino{&environment};
     Rush rush{&dino, &environment, 15.0, 150.0};
-    Rig() {
-        deadEye.timer()->stop();
-        dino.setDeadEye(&deadEye);
-    }
+    Rig() { dino.setDeadEye(&deadEye); }
     // Lands on the ground line at x; the tick on the ground resets gravity.
     void landAt(double x, double groundY = kGround) {
         dino.setGroundY(groundY);

@@ -1,8 +1,7 @@
 #include "launchoptions.h"
+#include "testsupport.h"
 
 #include <QProcess>
-#include <QTemporaryDir>
-#include <QtTest>
 
 namespace {
 // The game in `workDir`, with a runtime folder of its own so that Qt warns nothing on
@@ -32,9 +31,16 @@ class CommandLineTest : public QObject {
 private slots:
     void parse_data() {
         QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<QString>("result"); // language, data folder and mute, or the exit code
-        QTest::newRow("english") << QStringList{"--lang", "en"} << "en  0";
-        QTest::newRow("all") << QStringList{"--lang=zh", "--data-dir", "d", "--mute"} << "zh d 1";
+        // Language, data folder, mute, seed, replay and verify, or the exit code.
+        QTest::addColumn<QString>("result");
+        QTest::newRow("english") << QStringList{"--lang", "en"} << "en  0 -  0";
+        QTest::newRow("all") << QStringList{"--lang=zh", "--data-dir", "d",
+                                            "--mute",    "--seed",     "18446744073709551615",
+                                            "--replay",  "/r",         "--verify"}
+                             << "zh d 1 18446744073709551615 /r 1";
+        for (const char* seed : {"-1", "+1", "18446744073709551616", "x"})
+            QTest::newRow(seed) << QStringList{"--seed", seed} << "exit 2";
+        QTest::newRow("verify alone") << QStringList{"--verify"} << "exit 2";
         QTest::newRow("french") << QStringList{"--lang", "fr"} << "exit 2";
         QTest::newRow("help-all is Qt's") << QStringList{"--help-all"} << "exit 2";
     }
@@ -43,9 +49,12 @@ private slots:
         QFETCH(QString, result);
         LaunchOptions options;
         const bool runs = options.parse(QStringList{"brimtalon"} + arguments);
-        QCOMPARE(runs ? QStringLiteral("%1 %2 %3")
+        const QString seed = options.seed() ? QString::number(*options.seed()) : "-";
+        QCOMPARE(runs ? QStringLiteral("%1 %2 %3 %4 %5 %6")
                             .arg(options.language(), options.dataDir())
                             .arg(int(options.muted()))
+                            .arg(seed, options.replayFile())
+                            .arg(int(options.verify()))
                       : QStringLiteral("exit %1").arg(options.exitCode()),
                  result);
     }
@@ -62,6 +71,8 @@ private slots:
                                   << "brimtalon: Unknown language 'xx': use zh or en.\n";
         QTest::newRow("argument") << QStringList{"save"} << 2 << "Unexpected argument 'save'.\n";
         QTest::newRow("file") << QStringList{"--data-dir", "FILE"} << 2 << "not a directory.\n";
+        QTest::newRow("empty replay")
+            << QStringList{"--replay", "FILE", "--verify"} << 1 << "FILE: empty file\n";
         QTest::newRow("below a file")
             << QStringList{"--data-dir", "FILE/saves"} << 2 << "cannot be created.\n";
     }
@@ -81,6 +92,22 @@ private slots:
         QVERIFY(exitCode == 0 || (out.count('\n') == 1 && game.readAllStandardOutput().isEmpty()));
         QCOMPARE(entries(workDir.path()), QStringList{"FILE"});
     }
+    // A run that ends by itself, recorded, and verified by the game without a window.
+    void verifyPrintsTheScore() {
+        GameDriver game;
+        game->recordReplays();
+        QVERIFY(game.reach(Stage::Run));
+        for (int i = 0; i < 20000 && game.stage() == Stage::Run; ++i)
+            game.tick();
+        QString error;
+        const std::optional<Replay> replay = Replay::load("last.replay", &error);
+        QVERIFY2(replay && game.stage() == Stage::GameOver, qPrintable(error));
+        QProcess verifier;
+        start(verifier, game.directory(), {"--replay", "last.replay", "--verify"});
+        QVERIFY(verifier.waitForFinished(60000) && verifier.exitCode() == 0);
+        QCOMPARE(verifier.readAllStandardOutput(), QStringLiteral("score %1\n").arg(replay->score));
+    }
+
     void dataDirHoldsTheSavedFiles() {
         QTemporaryDir root;
         QVERIFY(QDir(root.path()).mkdir("launch"));

@@ -75,6 +75,7 @@ private slots:
             const int hold = 4 * int(texts[index].size());
             for (int i = 0; i < 102 + hold; ++i) {
                 const qsizetype drawn = device.calls().size();
+                list.advance();
                 list.display(painter);
                 const int alpha =
                     std::max(5, std::min({5 * (i + 1), 255, 250 - 5 * (i - 51 - hold)}));
@@ -89,17 +90,20 @@ private slots:
         }
         // Finished: every further call repeats end() and draws nothing.
         const qsizetype drawn = device.calls().size();
-        list.display(painter);
-        list.display(painter);
+        for (int i = 0; i < 2; ++i) {
+            list.advance();
+            list.display(painter);
+        }
         QVERIFY(list.lastEnded() && spy.count() == 2 && device.calls().size() == drawn);
         // Cleared, it starts again at its first text; empty, it draws nothing and never ends.
         const QPointer<GameText> first = list.texts().at(0);
         list.clear();
         QVERIFY(first.isNull() && list.count() == 0 && list.index() == 0);
+        list.advance();
         list.display(painter);
         QVERIFY(spy.count() == 2 && device.calls().size() == drawn);
         list.addText(QStringLiteral("again"));
-        list.display(painter);
+        list.advance();
         QVERIFY(list.index() == 0 && list.texts().at(0)->color().alpha() == 5);
     }
 

@@ -134,6 +134,7 @@ private slots:
         // The end picture fades in; it grows from the corner where it ends up centred.
         for (int paint = 1; paint <= 130; ++paint) {
             device.calls().clear();
+            environment.advanceEnd();
             environment.paintEnd(painter);
             const int alpha = qMin(2 * paint, 255);
             const PaintCall veil = device.callsOf(PaintCall::Rect).value(0);
@@ -148,7 +149,7 @@ private slots:
                     text.font == QFont("Arial", 25));
         }
         environment.resetEnd();
-        environment.paintEnd(painter);
+        environment.advanceEnd();
         QCOMPARE(environment.endColor(), QColor(240, 240, 240, 2));
     }
 };

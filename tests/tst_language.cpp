@@ -5,10 +5,11 @@
 #include <QRegularExpression>
 
 namespace {
-// Every text a few frames draw; the story, which each frame moves on, to its end.
+// Every text a few frames draw; the story, which each step moves on, to its end.
 QString drawnTexts(GameDriver& game) {
     QStringList texts;
     for (int frame = 0; frame < 3 || game->stage() == Stage::Story; ++frame) {
+        game.step(game->stage() == Stage::Story);
         RecordingPaintDevice device(game->size());
         game->render(&device);
         for (const PaintCall& call : device.callsOf(PaintCall::Text))

@@ -5,7 +5,6 @@
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QFontMetrics>
-#include <QTimer>
 
 namespace {
 // A primitive as the paint engine saw it; only rectangles by their fill too.
@@ -27,14 +26,12 @@ void name(QHash<QString, QString>& names, const QString& object,
         names.insert(keyOf(call), object);
 }
 
-// The approach grows a step per painted frame: replayed to its middle for frame and naming.
+// The approach swoop, replayed to its middle.
 void approachToMiddle(MonsterSystem* boss) {
-    RecordingPaintDevice device;
-    QPainter painter(&device);
     boss->setState(BossState::Waiting);
     boss->updateState();
     for (int i = 1; i < 50; ++i)
-        boss->paint(painter);
+        boss->advanceApproach();
 }
 
 // A screen with everything it shows: new obstacles, and in a run the saucer, a bullet and the veil.
@@ -66,11 +63,8 @@ bool setScene(GameDriver& game, int stage, int bossState) {
     return game.stage() == stage && (!inRun || !w->bulletSystem()->bullets().isEmpty());
 }
 
-// Named after the frame: painting moves what the frame has just stepped (veil, approach).
 QHash<QString, QString> nameObjects(Widget* w) {
     QHash<QString, QString> names;
-    if (w->monsterSystem()->state() == BossState::Approach)
-        approachToMiddle(w->monsterSystem());
     name(names, "background", [w](QPainter& p) { w->environment()->paintWhiteBackground(p); });
     name(names, "world", [w](QPainter& p) { w->environment()->paintEnvironment(p); });
     name(names, "bar", [w](QPainter& p) { w->progressBar()->paint(p); });
@@ -98,7 +92,7 @@ QHash<QString, QString> nameObjects(Widget* w) {
         for (const GameButton* button : w->buttons())
             button->paint(p);
     });
-    if (w->stage() == Stage::Win) // the fade is over: painting it again changes nothing
+    if (w->stage() == Stage::Win)
         name(names, "end", [w](QPainter& p) { w->environment()->paintEnd(p); });
     return names;
 }
@@ -122,14 +116,16 @@ QString frameOrder(Widget* w) {
 class WindowTest : public QObject {
     Q_OBJECT
 private slots:
-    // The first ground segment comes at 500 ms; the bar reads it before the frame moves it.
-    void timersGroundLineAndLoadingBar() {
+    // A step serves its timers shortest first and the scene last. The first ground
+    // segment comes at 500 ms; the bar reads it before the frame moves it.
+    void stepOrderGroundLineAndLoadingBar() {
         GameDriver probe(kLaterStart, QSize(1920, 1000)); // measures the frame around it
-        QList<int> intervals;
-        for (QTimer* timer : probe->timers())
-            intervals << (timer->isActive() ? -1 : timer->interval());
-        std::sort(intervals.begin(), intervals.end());
-        QCOMPARE(intervals, QList<int>({20, 30, 50, 200, 400, 500, 500, 1000}));
+        QStringList order;
+        for (const StepTimer* timer : probe->timers())
+            order << timer->objectName() + (timer->isActive() ? " " : " stopped ") +
+                         QString::number(timer->interval());
+        QCOMPARE(order.join(", "), "hits 30, cooldown 50, energy 200, reload 400, obstacles 500, "
+                                   "environment 500, score 1000, scene 20");
         GameDriver game(kLaterStart, QSize(1920, 2000 - probe->frameGeometry().height()));
         game.step(25);
         QCOMPARE(game->groundLine(), 618.0);

@@ -2,20 +2,20 @@
 
 #include "gamebutton.h"
 #include "gamecharacter.h"
+#include "gameclock.h"
 #include "gameids.h"
 #include "monster.h"
 #include "monstersystem.h"
+#include "replaysession.h"
 #include "scoreboard.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QKeyEvent>
-#include <QMetaMethod>
 #include <QMouseEvent>
 #include <QStandardPaths>
 #include <QThread>
-#include <QTimer>
 
 #include <algorithm>
 
@@ -55,23 +55,21 @@ GameDriver::GameDriver(const SavedFiles& files, QSize clientSize, const QString&
     build();
 }
 
+GameDriver::GameDriver(const Replay& replay)
+    : m_size(replay.clientSize), m_image(m_size, QImage::Format_ARGB32_Premultiplied) {
+    QStandardPaths::setTestModeEnabled(true);
+    ReplaySession::writeSavedFiles(replay);
+    build();
+    m_widget->playReplay(replay);
+}
+
 GameDriver::~GameDriver() = default;
 
 void GameDriver::build() {
     m_widget = std::make_unique<Widget>();
     m_widget->setWindowState(Qt::WindowNoState);
     m_widget->setFixedSize(m_size);
-    m_timers.clear();
-    for (QTimer* timer : m_widget->timers()) {
-        timer->stop();
-        m_timers.append({timer, timer->interval()});
-    }
-    // The frame timer, the shortest, fires last in its frame.
-    std::stable_sort(
-        m_timers.begin(), m_timers.end(),
-        [](const DrivenTimer& a, const DrivenTimer& b) { return a.interval < b.interval; });
-    if (!m_timers.isEmpty())
-        m_timers.move(0, m_timers.size() - 1);
+    m_widget->clock()->stopPacing();
     m_frames = 0;
     m_heldButtons = Qt::NoButton;
 }
@@ -81,22 +79,15 @@ void GameDriver::restart() {
     build();
 }
 
-// A stopped timer's timeout, emitted by hand, runs what the running timer would.
 void GameDriver::step(int count) {
-    static const QMetaMethod timeout = QMetaMethod::fromSignal(&QTimer::timeout);
-    const qint64 frameMs = m_timers.isEmpty() ? 0 : m_timers.last().interval;
-    for (int i = 0; i < count; ++i, ++m_frames) {
-        const qint64 start = m_frames * frameMs;
-        for (const DrivenTimer& driven : std::as_const(m_timers)) {
-            const int interval = driven.interval;
-            for (qint64 due = (start + frameMs) / interval - start / interval; due > 0; --due)
-                timeout.invoke(driven.timer, Qt::DirectConnection);
-        }
-    }
+    for (int i = 0; i < count; ++i, ++m_frames)
+        m_widget->clock()->step();
 }
 
-const QImage& GameDriver::paint() {
+const QImage& GameDriver::paint(double fraction) {
+    m_widget->setDrawFraction(fraction);
     m_widget->render(&m_image);
+    m_widget->setDrawFraction(1.0);
     return m_image;
 }
 

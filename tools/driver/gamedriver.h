@@ -1,5 +1,6 @@
 #pragma once
 
+#include "replay.h"
 #include "widget.h"
 
 #include <QImage>
@@ -13,8 +14,6 @@
 #include <functional>
 #include <memory>
 #include <optional>
-
-class QTimer;
 
 // Enters a directory for its own lifetime (a new temporary one unless one is
 // given) and goes back to the previous one afterwards.
@@ -39,15 +38,15 @@ inline const SavedFiles kLaterStart = {{QStringLiteral("data_0"), "1"}};
 
 // Drives the real game window by hand, for the tests, the soak, the benchmark
 // and the screenshot tool. The window is built at a fixed client size in its
-// own working directory; its timers (Widget::timers()) are stopped and played
-// by a game clock instead: every frame fires each timer that falls due in it,
-// the slower ones first and the frame timer (the shortest) last, so all
-// periodic work keeps its true ratio and nothing depends on the wall clock.
-// Input goes through the window's own event handlers.
+// own working directory; its clock does not follow the wall clock but moves
+// one step (Widget::clock()) per frame stepped here, so nothing depends on
+// wall time. Input goes through the window's own event handlers.
 class GameDriver {
 public:
     explicit GameDriver(const SavedFiles& files = kLaterStart, QSize clientSize = QSize(1920, 1080),
                         const QString& directory = QString());
+    // A window playing `replay`, built over the saved files it started from.
+    explicit GameDriver(const Replay& replay);
     ~GameDriver();
     GameDriver(const GameDriver&) = delete;
     GameDriver& operator=(const GameDriver&) = delete;
@@ -65,8 +64,9 @@ public:
     // The timers of `count` frames, without painting.
     void step(int count = 1);
     // Paints one frame through the window's own paint path into a premultiplied
-    // ARGB image, the raster format of a window surface.
-    const QImage& paint();
+    // ARGB image, the raster format of a window surface; moving things at
+    // `fraction` of the way from the last step's start to where it left them.
+    const QImage& paint(double fraction = 1.0);
     // The image paint() paints into, for work of one's own at the same size.
     QImage& image() { return m_image; }
     // `count` frames as the running program plays them: the timers, then a
@@ -101,11 +101,6 @@ public:
     bool dieInRun(int score);
 
 private:
-    struct DrivenTimer {
-        QTimer* timer;
-        int interval;
-    };
-
     void build();
     void sendMouse(int type, QPointF pos, Qt::MouseButton button);
     bool tickWhile(int limit, int stage);
@@ -117,7 +112,6 @@ private:
     QSize m_size;
     ScopedWorkingDirectory m_directory;
     std::unique_ptr<Widget> m_widget;
-    QList<DrivenTimer> m_timers;
     QImage m_image;
     qint64 m_frames = 0;
     Qt::MouseButtons m_heldButtons;
