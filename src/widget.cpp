@@ -4,13 +4,16 @@
 #include "attachment.h"
 #include "bullet.h"
 #include "bulletsystem.h"
+#include "controls.h"
 #include "deadeye.h"
 #include "environmentsystem.h"
+#include "focusframe.h"
 #include "gamebutton.h"
 #include "gamecharacter.h"
 #include "gameclock.h"
 #include "gameids.h"
 #include "gamenumber.h"
+#include "gameoptions.h"
 #include "gametext.h"
 #include "ground.h"
 #include "monstersystem.h"
@@ -55,6 +58,11 @@ constexpr double kSideSpeed = 6.0;
 constexpr double kDeadEyeFactor = 0.1;
 constexpr double kMinDeadEyeEnergy = 1.0;
 constexpr QPointF kMouseAway(-100.0, -100.0);
+// The crosshair keys move the aim this far per step: across a full-HD window in about two seconds.
+constexpr double kAimStep = 18.0;
+constexpr quint32 kMenuMoves =
+    StepInput::MenuUp | StepInput::MenuDown | StepInput::MenuLeft | StepInput::MenuRight;
+constexpr quint32 kMenuFlags = kMenuMoves | StepInput::Confirm | StepInput::Back;
 // The banked currency is shown with this many digits.
 constexpr int kEssenceDigits = 7;
 // How long "could not save" stays on the screen: three seconds.
@@ -194,6 +202,8 @@ Widget::Widget(QWidget* parent) : QWidget(parent) {
     resize(kInitialWidth, kInitialHeight);
     setWindowTitle(QCoreApplication::translate("Widget", "Widget"));
     setFocusPolicy(Qt::StrongFocus);
+    // Only to hide the keys' focus frame: the pointer still moves on presses and releases alone.
+    setMouseTracking(true);
     QPalette windowPalette = palette();
     windowPalette.setColor(QPalette::Window, kWindowBackground);
     setPalette(windowPalette);
@@ -231,6 +241,8 @@ Widget::Widget(QWidget* parent) : QWidget(parent) {
     m_bank = readEssence();
     m_essenceDisplay = new NumberSet(kEssenceDigits, m_bank, this);
     m_sounds = new SoundBoard(this);
+    m_controls = new Controls(this);
+    m_options = new GameOptions(this);
     connectSounds();
 
     createTimers();
@@ -284,16 +296,34 @@ void Widget::takeStepInput() {
         applyInput(input);
     else if (m_recording)
         m_recording->append(input);
+    m_stepFlags = input.flags;
     if (input.has(StepInput::FocusLost) && m_stage == Stage::Run)
         gamePause();
 }
 
+std::array<std::pair<quint32, bool*>, 14> Widget::heldInputs() {
+    return {{{StepInput::Jump, &m_keyJump},
+             {StepInput::Down, &m_keyDown},
+             {StepInput::Left, &m_keyLeft},
+             {StepInput::Right, &m_keyRight},
+             {StepInput::Escape, &m_keyEscape},
+             {StepInput::Skill, &m_keySkill},
+             {StepInput::MouseLeft, &m_mouseLeft},
+             {StepInput::MouseRight, &m_mouseRight},
+             {StepInput::SlowMotion, &m_keySlowMotion},
+             {StepInput::Fire, &m_keyFire},
+             {StepInput::AimUp, &m_keyAimUp},
+             {StepInput::AimDown, &m_keyAimDown},
+             {StepInput::AimLeft, &m_keyAimLeft},
+             {StepInput::AimRight, &m_keyAimRight}}};
+}
+
 StepInput Widget::liveInput() {
     StepInput input;
-    const bool* const flags[] = {&m_keyJump,   &m_keyDown,  &m_keyLeft,   &m_keyRight,
-                                 &m_keyEscape, &m_keySkill, &m_mouseLeft, &m_mouseRight};
-    for (int i = 0; i < 8; ++i)
-        input.flags |= *flags[i] ? quint16(1 << i) : 0;
+    for (const auto& [flag, held] : heldInputs())
+        input.flags |= *held ? flag : 0;
+    input.flags |= m_menuPresses;
+    m_menuPresses = 0;
     if (m_focusLost)
         input.flags |= StepInput::FocusLost;
     if (m_eventPointer) {
@@ -317,10 +347,8 @@ StepInput Widget::liveInput() {
 }
 
 void Widget::applyInput(const StepInput& input) {
-    bool* const flags[] = {&m_keyJump,   &m_keyDown,  &m_keyLeft,   &m_keyRight,
-                           &m_keyEscape, &m_keySkill, &m_mouseLeft, &m_mouseRight};
-    for (int i = 0; i < 8; ++i)
-        *flags[i] = input.flags & (1 << i);
+    for (const auto& [flag, held] : heldInputs())
+        *held = input.flags & flag;
     if (input.has(StepInput::Pointer))
         m_mousePos = input.pointer;
     if (input.has(StepInput::FrameHeight))
@@ -507,6 +535,8 @@ void Widget::decreaseHealth(double amount) {
 void Widget::changeToStage(int type) {
     // A click that led here must not also hit a button of the new screen.
     m_mousePos = kMouseAway;
+    // Pausing by mistake must not send the player home with one press.
+    m_focusId = type == Stage::Pause ? ButtonId::Continue : 0;
     switch (type) {
     case Stage::Loading:
         enterLoading();
@@ -615,6 +645,7 @@ void Widget::enterRun() {
     if (m_stage == Stage::Menu) {
         m_random.reseed(nextRunSeed());
         m_runStartStep = m_clock->steps();
+        m_aimPoint = rect().center();
         m_stage = Stage::Run;
         const double h = m_character->sheet().height();
         m_character->setGroundY(-h + m_groundLine + kCharacterFootDepth);
@@ -843,10 +874,9 @@ void Widget::playSlowMotionChange() {
 
 // The magazine decides whether a bullet leaves; an empty one clicks once per
 // press of the left button.
-void Widget::fire() {
+void Widget::fire(QPointF aim) {
     const int loaded = m_bulletSystem->bulletCount();
-    const QPoint aim(int(m_mousePos.x()), int(m_mousePos.y()));
-    m_bulletSystem->shoot(m_gun->center(), aim);
+    m_bulletSystem->shoot(m_gun->center(), QPoint(int(aim.x()), int(aim.y())));
     if (m_bulletSystem->bulletCount() < loaded) {
         m_sounds->play(SoundBoard::Sfx::Shot);
     } else if (loaded < 1 && !m_dryClickMade) {
@@ -862,20 +892,39 @@ bool* Widget::keyFlag(int key) {
 }
 
 const bool* Widget::keyFlag(int key) const {
-    switch (key) {
-    case Qt::Key_W:
-    case Qt::Key_Space:
+    for (Action action : m_controls->actionsFor(KeyboardKey{0, key})) {
+        if (!Controls::isMenuAction(action))
+            return const_cast<Widget*>(this)->heldFlag(action);
+    }
+    return nullptr;
+}
+
+bool* Widget::heldFlag(Action action) {
+    switch (action) {
+    case Action::Jump:
         return &m_keyJump;
-    case Qt::Key_S:
+    case Action::Down:
         return &m_keyDown;
-    case Qt::Key_A:
+    case Action::Left:
         return &m_keyLeft;
-    case Qt::Key_D:
+    case Action::Right:
         return &m_keyRight;
-    case Qt::Key_Escape:
+    case Action::Pause:
         return &m_keyEscape;
-    case Qt::Key_F:
+    case Action::Dash:
         return &m_keySkill;
+    case Action::SlowMotion:
+        return &m_keySlowMotion;
+    case Action::Fire:
+        return &m_keyFire;
+    case Action::AimUp:
+        return &m_keyAimUp;
+    case Action::AimDown:
+        return &m_keyAimDown;
+    case Action::AimLeft:
+        return &m_keyAimLeft;
+    case Action::AimRight:
+        return &m_keyAimRight;
     default:
         return nullptr;
     }
@@ -911,17 +960,40 @@ void Widget::keyPressEvent(QKeyEvent* event) {
             close();
         return;
     }
-    if (bool* flag = keyFlag(event->key()))
-        pressFlag(*flag);
-    else if (event->key() == Qt::Key_M && !event->isAutoRepeat())
+    m_controls->learnKeyName(*event);
+    const QList<Action> actions = m_controls->actionsFor(Controls::keyOf(*event));
+    if (actions.isEmpty() && event->key() == Qt::Key_M && !event->isAutoRepeat())
         m_sounds->toggleMuted();
+    // A held key repeats only the menu moves: a repeated Esc or Return must
+    // not press on the screen its first press opened.
+    for (Action action : actions) {
+        // No key that pauses resumes the run: held on, it would pause it again at once.
+        if (action == Action::Back && m_stage == Stage::Pause && actions.contains(Action::Pause))
+            continue;
+        const quint32 menuFlag = Controls::isMenuAction(action)
+                                     ? quint32(StepInput::MenuUp)
+                                           << (int(action) - int(Action::MenuUp))
+                                     : 0;
+        if (menuFlag && (!event->isAutoRepeat() || (menuFlag & kMenuMoves)))
+            m_menuPresses |= menuFlag;
+        else if (!menuFlag && !event->isAutoRepeat())
+            pressFlag(*heldFlag(action));
+    }
 }
 
 void Widget::keyReleaseEvent(QKeyEvent* event) {
-    if (m_playback)
+    if (m_playback || event->isAutoRepeat())
         return;
-    if (bool* flag = keyFlag(event->key()))
-        releaseFlag(*flag);
+    for (Action action : m_controls->actionsFor(Controls::keyOf(*event))) {
+        if (!Controls::isMenuAction(action))
+            releaseFlag(*heldFlag(action));
+    }
+}
+
+void Widget::mouseMoveEvent(QMouseEvent* event) {
+    QWidget::mouseMoveEvent(event);
+    if (!m_playback)
+        m_menuPresses |= StepInput::MouseMoved;
 }
 
 void Widget::mousePressEvent(QMouseEvent* event) {
@@ -962,8 +1034,9 @@ void Widget::changeEvent(QEvent* event) {
 void Widget::releaseInput() {
     if (m_playback)
         return;
-    m_keyJump = m_keyDown = m_keyLeft = m_keyRight = m_keyEscape = m_keySkill = false;
-    m_mouseLeft = m_mouseRight = false;
+    for (const auto& [flag, held] : heldInputs())
+        *held = false;
+    m_menuPresses = 0;
     endInputTick();
     m_focusLost = true;
 }
@@ -1028,17 +1101,24 @@ void Widget::updateMouse() {
     }
 }
 
-// The right button switches the slow motion; with the left one also held the
-// gun fires towards the last click point.
+// The right button (or the slow-motion key) switches the slow motion; with the
+// left one also held the gun fires towards the last click point, and each
+// press of the fire key fires once towards the keys' crosshair.
 void Widget::updateDeadEyeFromMouse(bool& endTick) {
     if (!m_mouseLeft)
         m_dryClickMade = false;
     if (m_deadEye->energy() < kMinDeadEyeEnergy)
         stopDeadEye();
-    if (m_mouseRight) {
-        if (m_mouseLeft) {
+    const bool firePressed = m_keyFire && !m_fireKeyWasHeld;
+    m_fireKeyWasHeld = m_keyFire;
+    const bool keyHolds = slowMotionHeld();
+    m_aimByKeys = keyHolds && !m_mouseRight;
+    if (m_aimByKeys && m_deadEye->isActive())
+        moveAim();
+    if (m_mouseRight || keyHolds) {
+        if (m_mouseLeft || firePressed) {
             if (m_deadEye->isActive())
-                fire();
+                fire(m_mouseLeft ? m_mousePos : m_aimPoint);
         } else if (!m_deadEye->isActive() && m_deadEye->energy() >= kMinDeadEyeEnergy) {
             m_deadEye->activate(kDeadEyeFactor);
             m_environment->setSpeed(kDeadEyeFactor * m_baseSpeed);
@@ -1049,10 +1129,98 @@ void Widget::updateDeadEyeFromMouse(bool& endTick) {
     }
 }
 
+// Whether the slow-motion key asks for the slow motion: held, or in toggle
+// mode switched on by a press and not stopped since, by a press or by the game.
+bool Widget::slowMotionHeld() {
+    const bool pressed = m_keySlowMotion && !m_slowKeyWasHeld;
+    m_slowKeyWasHeld = m_keySlowMotion;
+    if (!m_options->isSlowMotionToggled())
+        return m_keySlowMotion;
+    if (m_slowMotionLatched && !m_deadEye->isActive())
+        m_slowMotionLatched = false;
+    if (pressed)
+        m_slowMotionLatched = !m_slowMotionLatched;
+    return m_slowMotionLatched;
+}
+
+void Widget::moveAim() {
+    const QPointF move((m_keyAimRight - m_keyAimLeft) * kAimStep,
+                       (m_keyAimDown - m_keyAimUp) * kAimStep);
+    m_aimPoint = QPointF(std::clamp(m_aimPoint.x() + move.x(), 0.0, double(width() - 1)),
+                         std::clamp(m_aimPoint.y() + move.y(), 0.0, double(height() - 1)));
+}
+
+// The menu keys of a step on a screen with buttons: a move only shows the
+// focus while it is hidden; confirm presses the focused button and back the
+// screen's way out, each as a click on it would.
+void Widget::takeMenuActions(quint32 flags) {
+    if (flags & StepInput::MouseMoved)
+        m_focusShown = false;
+    if (!(flags & kMenuFlags))
+        return;
+    const bool wasShown = m_focusShown;
+    m_focusShown = true;
+    if (flags & StepInput::Back)
+        pressByKey(button(backButtonId()), Action::Back);
+    else if (flags & StepInput::Confirm)
+        pressByKey(focusedButton(), Action::Confirm);
+    else if (wasShown)
+        moveFocus(flags & (StepInput::MenuDown | StepInput::MenuRight) ? 1 : -1);
+}
+
+// The key that pressed stays held, and may also be a run key (Esc pauses,
+// Space jumps): the screen it opens must not take that as a new order.
+void Widget::pressByKey(GameButton* pressed, Action action) {
+    if (!runButtonAction(pressed, true))
+        return;
+    for (const KeyboardKey& key : m_controls->keys(action)) {
+        for (Action held : m_controls->actionsFor(key)) {
+            if (!Controls::isMenuAction(held))
+                *heldFlag(held) = false;
+        }
+    }
+}
+
+GameButton* Widget::focusedButton() const {
+    GameButton* first = nullptr;
+    for (GameButton* candidate : m_buttons) {
+        if (!candidate || !candidate->isVisible())
+            continue;
+        if (candidate->id == m_focusId)
+            return candidate;
+        if (!first)
+            first = candidate;
+    }
+    return first;
+}
+
+void Widget::moveFocus(int direction) {
+    QList<GameButton*> shown;
+    for (GameButton* candidate : std::as_const(m_buttons)) {
+        if (candidate && candidate->isVisible())
+            shown.append(candidate);
+    }
+    if (shown.isEmpty())
+        return;
+    const int at = int(shown.indexOf(focusedButton()));
+    m_focusId = shown.at((at + direction + shown.size()) % shown.size())->id;
+}
+
+int Widget::backButtonId() const {
+    switch (m_stage) {
+    case Stage::Pause:
+        return ButtonId::Continue;
+    case Stage::Upgrade:
+        return ButtonId::Quit;
+    default:
+        return 0;
+    }
+}
+
 // Returns true when the action changed the stage, which ends the scan: the
-// old screen's buttons may be gone.
-bool Widget::runButtonAction(GameButton* button) {
-    if (!button || !button->rect().contains(m_mousePos))
+// old screen's buttons may be gone. A menu key presses without the pointer.
+bool Widget::runButtonAction(GameButton* button, bool pressedByKey) {
+    if (!button || (!pressedByKey && !button->rect().contains(m_mousePos)))
         return false;
     const int stageBefore = m_stage;
     const int id = button->id;
@@ -1063,7 +1231,7 @@ bool Widget::runButtonAction(GameButton* button) {
             m_sounds->play(SoundBoard::Sfx::Button);
         return m_stage != stageBefore;
     }
-    if (!m_mouseLeft)
+    if (!m_mouseLeft && !pressedByKey)
         return false;
     switch (m_stage) {
     case Stage::Menu:
@@ -1119,9 +1287,13 @@ void Widget::updateScene() {
         m_environment->setSpeed(m_baseSpeed);
     if (m_saveNoticeSteps > 0)
         --m_saveNoticeSteps;
+    const int stageBefore = m_stage;
     if (m_stage == Stage::Run)
         updateKeys();
     updateMouse();
+    // The run reads its own keys; a screen the mouse just left is not pressed again.
+    if (m_stage == stageBefore && m_stage != Stage::Run && m_stage != Stage::Loading)
+        takeMenuActions(m_stepFlags);
     endInputTick();
     updatePosition();
     updateBars();
@@ -1575,6 +1747,7 @@ void Widget::paintRunningStage(QPainter& painter) {
         m_monsterSystem->paint(painter, m_fraction);
     m_statusBar->paint(painter);
     m_scoreBoard->paint(painter);
+    paintKeyCrosshair(painter);
 }
 
 void Widget::paintWinStage(QPainter& painter) {
@@ -1590,6 +1763,22 @@ void Widget::paintButtons(QPainter& painter) {
         if (button)
             button->paint(painter);
     }
+    paintFocus(painter);
+}
+
+void Widget::paintFocus(QPainter& painter) {
+    if (!m_focusShown || m_stage == Stage::Run)
+        return;
+    if (const GameButton* focused = focusedButton())
+        paintFocusFrame(painter, focused->rect());
+}
+
+// The keys' crosshair, as the mouse's aim cursor would show it there.
+void Widget::paintKeyCrosshair(QPainter& painter) {
+    if (!m_aimByKeys || !m_deadEye->isActive())
+        return;
+    const QPixmap picture = m_cursors.aimCursor.pixmap();
+    painter.drawPixmap(m_aimPoint - QPointF(m_cursors.aimCursor.hotSpot()), picture);
 }
 
 void Widget::paintWin(QPainter& painter) {
@@ -1675,4 +1864,5 @@ void Widget::paintUpgrade(QPainter& painter) {
         if (button && (button->id == ButtonId::Quit || button->id == ButtonId::Confirm))
             button->paint(painter);
     }
+    paintFocus(painter);
 }

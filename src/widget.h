@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cursors.h"
+#include "gameids.h"
 #include "gamerandom.h"
 #include "replay.h"
 
@@ -10,15 +11,19 @@
 #include <QString>
 #include <QWidget>
 
+#include <array>
 #include <memory>
 #include <optional>
+#include <utility>
 
 class BulletSystem;
+class Controls;
 class DeadEye;
 class EnvironmentSystem;
 class GameClock;
 class GameButton;
 class GameCharacter;
+class GameOptions;
 class Gun;
 class MonsterSystem;
 class NumberSet;
@@ -75,6 +80,16 @@ public:
     SoundBoard* sounds() const { return m_sounds; }
     const Cursors& cursors() const { return m_cursors; }
     const QPixmap& guideImage() const { return m_guideImage; }
+    Controls* controls() const { return m_controls; }
+    GameOptions* options() const { return m_options; }
+    // The button the menu keys would press: the first shown one until a key
+    // moves the focus. Its frame shows once a menu key has been used and
+    // hides while the mouse moves.
+    GameButton* focusedButton() const;
+    bool isFocusShown() const { return m_focusShown; }
+    // Where the crosshair keys aim, and whether the slow motion they hold is drawn there.
+    QPointF aimPoint() const { return m_aimPoint; }
+    bool isAimedByKeys() const { return m_aimByKeys; }
     // "Could not save" is on the screen.
     bool isSaveNoticeShown() const { return m_saveNoticeSteps > 0; }
     // Every random draw of the game; reseeded at each run's start.
@@ -141,6 +156,7 @@ public slots:
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
@@ -186,13 +202,24 @@ private:
     void explodeObstacles();
     void connectSounds();
     void connectObstacleSounds(Obstacle* obstacle);
-    void fire();
+    void fire(QPointF aim);
+    bool slowMotionHeld();
+    void moveAim();
+    void takeMenuActions(quint32 flags);
+    void moveFocus(int direction);
+    void pressByKey(GameButton* pressed, Action action);
+    int backButtonId() const;
+    void paintFocus(QPainter& painter);
+    void paintKeyCrosshair(QPainter& painter);
+    bool* heldFlag(Action action);
+    // Each held flag of the step input with the field it records.
+    std::array<std::pair<quint32, bool*>, 14> heldInputs();
     void playSlowMotionChange();
     void endInterruptedDash();
     void forgetDeathBeforePause();
 
     void updateDeadEyeFromMouse(bool& endTick);
-    bool runButtonAction(GameButton* button);
+    bool runButtonAction(GameButton* button, bool pressedByKey = false);
 
     void removeObstacles();
     void spawnCactus();
@@ -231,6 +258,25 @@ private:
     bool m_keySkill = false;
     bool m_mouseLeft = false;
     bool m_mouseRight = false;
+    bool m_keySlowMotion = false;
+    bool m_keyFire = false;
+    bool m_keyAimUp = false;
+    bool m_keyAimDown = false;
+    bool m_keyAimLeft = false;
+    bool m_keyAimRight = false;
+    // Menu keys pressed and mouse moves since the last step; what this step took.
+    quint32 m_menuPresses = 0;
+    quint32 m_stepFlags = 0;
+    int m_focusId = 0;
+    bool m_focusShown = false;
+    QPointF m_aimPoint;
+    bool m_aimByKeys = false;
+    // The slow motion switched on by a press of its key in toggle mode.
+    bool m_slowMotionLatched = false;
+    bool m_slowKeyWasHeld = false;
+    bool m_fireKeyWasHeld = false;
+    Controls* m_controls = nullptr;
+    GameOptions* m_options = nullptr;
     // Presses no tick has seen yet, and those of them already released again
     // (flag pointers above).
     QList<bool*> m_unseenPresses;
