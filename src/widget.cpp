@@ -14,10 +14,13 @@
 #include "gameids.h"
 #include "gamenumber.h"
 #include "gameoptions.h"
+#include "gamepad.h"
 #include "gametext.h"
 #include "ground.h"
+#include "language.h"
 #include "monstersystem.h"
 #include "obstacle.h"
+#include "optionsscreen.h"
 #include "palette.h"
 #include "pixmaps.h"
 #include "progressbar.h"
@@ -35,6 +38,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScreen>
 
 #include <algorithm>
 #include <climits>
@@ -137,6 +141,10 @@ constexpr int kUpgradeFontSize = 20;
 constexpr int kMenuFontSize = 25;
 constexpr int kPanelPenWidth = 4;
 const QColor kPanelFill(240, 240, 240, 180);
+// The options button is drawn, in the ink and panel of the upgrade screen.
+constexpr int kOptionsButtonWidth = 160;
+constexpr int kOptionsButtonHeight = 60;
+constexpr int kOptionsButtonMargin = 4;
 
 const char* const kStoryTexts[] = {
     QT_TRANSLATE_NOOP("Widget",
@@ -176,6 +184,20 @@ void registerFontSubstitutes() {
 // 64 bits: a hand-edited level may sit anywhere in the int range.
 qint64 upgradePrice(int level) {
     return std::min<qint64>(qint64(kPricePerLevel) * level, kMaxPrice);
+}
+
+QPixmap optionsButtonPicture() {
+    QPixmap picture(kOptionsButtonWidth, kOptionsButtonHeight);
+    picture.fill(Qt::transparent);
+    QPainter painter(&picture);
+    const QRect frame(kPanelPenWidth / 2, kPanelPenWidth / 2, kOptionsButtonWidth - kPanelPenWidth,
+                      kOptionsButtonHeight - kPanelPenWidth);
+    painter.setPen(QPen(kInkColor, kPanelPenWidth, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+    painter.setBrush(kPanelFill);
+    painter.drawRect(frame);
+    painter.setFont(QFont(kTextFontFamily, kUpgradeFontSize));
+    painter.drawText(frame, Qt::AlignCenter, QCoreApplication::translate("Widget", "选项"));
+    return picture;
 }
 
 QString upgradeText(int level) {
@@ -243,9 +265,14 @@ Widget::Widget(QWidget* parent) : QWidget(parent) {
     m_sounds = new SoundBoard(this);
     m_controls = new Controls(this);
     m_options = new GameOptions(this);
+    m_optionsScreen = new OptionsScreen(m_options, m_controls, this);
+    m_optionsButton = new GameButton(QPixmap(), QPointF(0, 0), this);
+    m_optionsButton->id = ButtonId::Options;
+    m_optionsButton->setVisible(false);
     connectSounds();
 
     createTimers();
+    connectOptions();
     m_animationTick = 0;
     changeToStage(m_stage);
     m_clock->startPacing(this);
@@ -427,6 +454,8 @@ bool Widget::isMouseButtonHeld(Qt::MouseButton button) const {
 }
 
 GameButton* Widget::button(int id) const {
+    if (id == ButtonId::Options)
+        return m_optionsButton->isVisible() ? m_optionsButton : nullptr;
     for (GameButton* candidate : m_buttons) {
         if (candidate && candidate->id == id)
             return candidate;
@@ -497,6 +526,10 @@ void Widget::gameUpgrade() {
     changeToStage(Stage::Upgrade);
 }
 
+void Widget::gameOptions() {
+    changeToStage(Stage::Options);
+}
+
 void Widget::gameEnd() {
     bankScore();
     changeToStage(Stage::GameOver);
@@ -537,6 +570,8 @@ void Widget::changeToStage(int type) {
     m_mousePos = kMouseAway;
     // Pausing by mistake must not send the player home with one press.
     m_focusId = type == Stage::Pause ? ButtonId::Continue : 0;
+    m_optionsButton->setVisible(false);
+    m_optionsOffered = false;
     switch (type) {
     case Stage::Loading:
         enterLoading();
@@ -564,6 +599,9 @@ void Widget::changeToStage(int type) {
         break;
     case Stage::Upgrade:
         enterUpgradeScreen();
+        break;
+    case Stage::Options:
+        enterOptions();
         break;
     default:
         break;
@@ -603,6 +641,7 @@ void Widget::enterMenu() {
     upgrade->setBottomRight(QPointF(startRect.x(), startRect.y() + startRect.height()));
     GameButton* quit = addButton(kQuitPicture, ButtonId::Quit);
     quit->setBottomRight(QPointF(width() - 1, height() - 1));
+    showOptionsButton();
 
     updateUpgrade();
     if (m_deadEye->isActive())
@@ -684,7 +723,65 @@ void Widget::enterPause() {
     clearButtons();
     addButton(kHomePicture, ButtonId::Home)->setBottomRight(QPointF(width() - 1, height() - 1));
     addButton(kStartPicture, ButtonId::Continue)->centerInLowerPart(rect());
+    showOptionsButton();
     m_bulletSystem->setReloadPaused(true);
+}
+
+// Bottom left, which the menu and the pause screen leave free.
+// Drawn again each time, in the language of the moment. Until the player
+// moves the mouse or uses a menu key, the screen stays exactly as drawn
+// without it.
+void Widget::showOptionsButton() {
+    m_optionsButton->setImage(optionsButtonPicture());
+    m_optionsButton->setPos(
+        QPointF(kOptionsButtonMargin, height() - kOptionsButtonMargin - kOptionsButtonHeight));
+    m_optionsButton->setVisible(m_focusShown);
+    m_optionsOffered = true;
+}
+
+void Widget::enterOptions() {
+    m_optionsReturn = m_stage == Stage::Pause ? Stage::Pause : Stage::Menu;
+    m_stage = Stage::Options;
+    clearButtons();
+    m_optionsScreen->open();
+    m_optionsScreen->setFocusShown(m_focusShown);
+    m_optionsClickHeld = true;
+}
+
+// Every choice acts at once; the clock's step stretches with the game speed.
+void Widget::connectOptions() {
+    connect(m_options, &GameOptions::musicVolumeChanged, m_sounds, &SoundBoard::setMusicPercent);
+    connect(m_options, &GameOptions::effectsVolumeChanged, m_sounds,
+            &SoundBoard::setEffectsPercent);
+    connect(m_options, &GameOptions::fullScreenChanged, this, &Widget::applyFullScreen);
+    connect(m_options, &GameOptions::languageChanged, this, [this](const QString& code) {
+        Language::install(code);
+        update();
+    });
+    const auto stretch = [this] {
+        m_clock->setStepLength(GameClock::kStepMs * m_options->stepStretch());
+    };
+    connect(m_options, &GameOptions::gameSpeedChanged, this, stretch);
+    stretch();
+    connect(m_optionsScreen, &OptionsScreen::backRequested, this, [this] {
+        m_sounds->play(SoundBoard::Sfx::Button);
+        changeToStage(m_optionsReturn);
+    });
+}
+
+void Widget::applyFullScreen(bool on) {
+    if (m_playback)
+        return;
+    if (on) {
+        setMinimumSize(0, 0);
+        setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+        showFullScreen();
+        return;
+    }
+    showNormal();
+    const QRect available = screen()->availableGeometry();
+    setGeometry(available);
+    setFixedSize(available.size());
 }
 
 void Widget::enterGameOver() {
@@ -961,6 +1058,13 @@ void Widget::keyPressEvent(QKeyEvent* event) {
         return;
     }
     m_controls->learnKeyName(*event);
+    if (m_stage == Stage::Options && m_optionsScreen->isRemapping()) {
+        if (!event->isAutoRepeat())
+            m_optionsScreen->takeKey(Controls::keyOf(*event));
+        return;
+    }
+    if (event->key() == Qt::Key_F11 && !event->isAutoRepeat())
+        m_options->setFullScreen(!m_options->isFullScreen());
     const QList<Action> actions = m_controls->actionsFor(Controls::keyOf(*event));
     if (actions.isEmpty() && event->key() == Qt::Key_M && !event->isAutoRepeat())
         m_sounds->toggleMuted();
@@ -1094,11 +1198,19 @@ void Widget::updateMouse() {
         if (endTick)
             return;
     }
+    if (m_stage == Stage::Options) {
+        if (m_mouseLeft && !m_optionsClickHeld)
+            m_optionsScreen->mousePress(m_mousePos, rect());
+        m_optionsClickHeld = m_mouseLeft;
+        return;
+    }
     const int stageBefore = m_stage;
     for (int i = 0; i < m_buttons.size(); ++i) {
         if (runButtonAction(m_buttons.at(i)) || m_stage != stageBefore)
-            break;
+            return;
     }
+    if (m_optionsButton->isVisible())
+        runButtonAction(m_optionsButton);
 }
 
 // The right button (or the slow-motion key) switches the slow motion; with the
@@ -1154,12 +1266,24 @@ void Widget::moveAim() {
 // focus while it is hidden; confirm presses the focused button and back the
 // screen's way out, each as a click on it would.
 void Widget::takeMenuActions(quint32 flags) {
+    if (m_optionsOffered && (flags & (kMenuFlags | StepInput::MouseMoved)))
+        m_optionsButton->setVisible(true);
     if (flags & StepInput::MouseMoved)
         m_focusShown = false;
-    if (!(flags & kMenuFlags))
+    if (!(flags & kMenuFlags)) {
+        m_optionsScreen->setFocusShown(m_focusShown);
         return;
+    }
     const bool wasShown = m_focusShown;
     m_focusShown = true;
+    if (m_stage == Stage::Options) {
+        m_optionsScreen->setFocusShown(true);
+        for (int i = 0; i < 6 && m_stage == Stage::Options; ++i) {
+            if (flags & (quint32(StepInput::MenuUp) << i))
+                m_optionsScreen->handle(Action(int(Action::MenuUp) + i));
+        }
+        return;
+    }
     if (flags & StepInput::Back)
         pressByKey(button(backButtonId()), Action::Back);
     else if (flags & StepInput::Confirm)
@@ -1181,25 +1305,26 @@ void Widget::pressByKey(GameButton* pressed, Action action) {
     }
 }
 
-GameButton* Widget::focusedButton() const {
-    GameButton* first = nullptr;
-    for (GameButton* candidate : m_buttons) {
-        if (!candidate || !candidate->isVisible())
-            continue;
-        if (candidate->id == m_focusId)
-            return candidate;
-        if (!first)
-            first = candidate;
-    }
-    return first;
-}
-
-void Widget::moveFocus(int direction) {
+QList<GameButton*> Widget::focusableButtons() const {
     QList<GameButton*> shown;
-    for (GameButton* candidate : std::as_const(m_buttons)) {
+    for (GameButton* candidate : m_buttons + QList<GameButton*>{m_optionsButton}) {
         if (candidate && candidate->isVisible())
             shown.append(candidate);
     }
+    return shown;
+}
+
+GameButton* Widget::focusedButton() const {
+    const QList<GameButton*> shown = focusableButtons();
+    for (GameButton* candidate : shown) {
+        if (candidate->id == m_focusId)
+            return candidate;
+    }
+    return shown.value(0);
+}
+
+void Widget::moveFocus(int direction) {
+    const QList<GameButton*> shown = focusableButtons();
     if (shown.isEmpty())
         return;
     const int at = int(shown.indexOf(focusedButton()));
@@ -1243,6 +1368,8 @@ bool Widget::runButtonAction(GameButton* button, bool pressedByKey) {
             gameTeach();
         else if (id == ButtonId::Upgrade)
             gameUpgrade();
+        else if (id == ButtonId::Options)
+            gameOptions();
         break;
     case Stage::Pause:
         if (id == ButtonId::Continue) {
@@ -1251,6 +1378,8 @@ bool Widget::runButtonAction(GameButton* button, bool pressedByKey) {
             bankScore();
             forgetDeathBeforePause();
             gameMenu();
+        } else if (id == ButtonId::Options) {
+            gameOptions();
         }
         break;
     case Stage::GameOver:
@@ -1625,6 +1754,9 @@ void Widget::paintScreen(QPainter& painter) {
     case Stage::Upgrade:
         paintUpgrade(painter);
         return;
+    case Stage::Options:
+        m_optionsScreen->paint(painter, rect());
+        return;
     case Stage::Menu:
         paintMenuScore(painter);
         break;
@@ -1763,6 +1895,8 @@ void Widget::paintButtons(QPainter& painter) {
         if (button)
             button->paint(painter);
     }
+    if (m_optionsButton->isVisible())
+        m_optionsButton->paint(painter);
     paintFocus(painter);
 }
 

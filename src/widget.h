@@ -26,6 +26,7 @@ class GameCharacter;
 class GameOptions;
 class Gun;
 class MonsterSystem;
+class OptionsScreen;
 class NumberSet;
 class Obstacle;
 class ProgressBar;
@@ -62,6 +63,7 @@ public:
     bool isKeyHeld(int key) const;
     bool isMouseButtonHeld(Qt::MouseButton button) const;
     const QList<GameButton*>& buttons() const { return m_buttons; }
+    // The options button of the menu and the pause screen included.
     GameButton* button(int id) const;
     const QList<Obstacle*>& cactusList() const { return m_cactusList; }
     const QList<Obstacle*>& birdList() const { return m_birdList; }
@@ -82,6 +84,9 @@ public:
     const QPixmap& guideImage() const { return m_guideImage; }
     Controls* controls() const { return m_controls; }
     GameOptions* options() const { return m_options; }
+    OptionsScreen* optionsScreen() const { return m_optionsScreen; }
+    // Full screen, or the window over the screen's available area.
+    void applyFullScreen(bool on);
     // The button the menu keys would press: the first shown one until a key
     // moves the focus. Its frame shows once a menu key has been used and
     // hides while the mouse moves.
@@ -145,6 +150,7 @@ public slots:
     void gameTeach();
     void gameQuit();
     void gameUpgrade();
+    void gameOptions();
     void changeToStage(int type);
     void checkHealth();
     void decreaseHealth(double amount);
@@ -190,6 +196,10 @@ private:
     void enterStory();
     void enterTutorial();
     void enterUpgradeScreen();
+    void enterOptions();
+    void connectOptions();
+    void showOptionsButton();
+    QList<GameButton*> focusableButtons() const;
 
     GameButton* addButton(const QString& picture, int id);
     GameButton* takeOverButton(int id, const QString& picture);
@@ -277,6 +287,14 @@ private:
     bool m_fireKeyWasHeld = false;
     Controls* m_controls = nullptr;
     GameOptions* m_options = nullptr;
+    OptionsScreen* m_optionsScreen = nullptr;
+    // Kept apart from the screen's own buttons, which the game lists as designed.
+    GameButton* m_optionsButton = nullptr;
+    // Where the options screen goes back to; the left button as it last saw it.
+    int m_optionsReturn = 1;
+    bool m_optionsClickHeld = false;
+    // The screen has an options button, shown once the mouse moves or a menu key is used.
+    bool m_optionsOffered = false;
     // Presses no tick has seen yet, and those of them already released again
     // (flag pointers above).
     QList<bool*> m_unseenPresses;

@@ -1,7 +1,9 @@
 #include "testsupport.h"
 
 #include "focusframe.h"
+#include "gameclock.h"
 #include "gameoptions.h"
+#include "optionsscreen.h"
 #include "palette.h"
 
 #include <QFocusEvent>
@@ -154,8 +156,22 @@ private slots:
         game.tapKey(Qt::Key_Return);
         QCOMPARE(game.stage(), Stage::Run);
         game.tapKey(Qt::Key_Escape);
-        game.tapKey(Qt::Key_Tab);
+        game.tapKey(Qt::Key_Right); // the options, beyond the pause screen's own buttons
+        QCOMPARE(focused(), ButtonId::Options);
         game.tapKey(Qt::Key_Return);
+        QCOMPARE(game.stage(), Stage::Options);
+        game.tapKey(Qt::Key_Escape);
+        QVERIFY(game.stage() == Stage::Pause && game->isPaused());
+        game.tapKey(Qt::Key_Left);
+        game.tapKey(Qt::Key_Return);
+        QCOMPARE(game.stage(), Stage::Menu);
+        QVERIFY(game.clickButton(ButtonId::Options) && game.stage() == Stage::Options);
+        for (int row = 0; row < OptionsScreen::GameSpeedRow; ++row)
+            game.tapKey(Qt::Key_Down);
+        game.tapKey(Qt::Key_Left); // 90 %: every step lasts 100 / 90 as long
+        QVERIFY(qAbs(game->clock()->stepLength() - 2000.0 / 90) < 1e-3);
+        game.tapKey(Qt::Key_Right);
+        game.tapKey(Qt::Key_Escape);
         QCOMPARE(game.stage(), Stage::Menu);
         QMouseEvent move(QEvent::MouseMove, kSky, game->mapToGlobal(kSky), Qt::NoButton,
                          Qt::NoButton, Qt::NoModifier);
