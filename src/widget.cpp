@@ -67,6 +67,13 @@ constexpr double kAimStep = 18.0;
 constexpr quint32 kMenuMoves =
     StepInput::MenuUp | StepInput::MenuDown | StepInput::MenuLeft | StepInput::MenuRight;
 constexpr quint32 kMenuFlags = kMenuMoves | StepInput::Confirm | StepInput::Back;
+
+// The step input's flag for a press of a menu action, 0 for a run action.
+quint32 menuFlagOf(Action action) {
+    return Controls::isMenuAction(action)
+               ? quint32(StepInput::MenuUp) << (int(action) - int(Action::MenuUp))
+               : 0;
+}
 // The banked currency is shown with this many digits.
 constexpr int kEssenceDigits = 7;
 // How long "could not save" stays on the screen: three seconds.
@@ -266,6 +273,9 @@ Widget::Widget(QWidget* parent) : QWidget(parent) {
     m_controls = new Controls(this);
     m_options = new GameOptions(this);
     m_optionsScreen = new OptionsScreen(m_options, m_controls, this);
+    m_gamepad = new Gamepad(this);
+    // An unplugged pad pauses a run, as a lost focus does.
+    connect(m_gamepad, &Gamepad::padDisconnected, this, [this] { m_focusLost = true; });
     m_optionsButton = new GameButton(QPixmap(), QPointF(0, 0), this);
     m_optionsButton->id = ButtonId::Options;
     m_optionsButton->setVisible(false);
@@ -319,10 +329,19 @@ void Widget::playReplay(const Replay& replay) {
 // when recording, replaced by the recorded input when replaying.
 void Widget::takeStepInput() {
     const StepInput input = m_playback ? m_playback->next() : liveInput();
-    if (m_playback)
+    if (m_playback) {
         applyInput(input);
-    else if (m_recording)
-        m_recording->append(input);
+    } else {
+        // The keys' own state comes back at the end of the step (endInputTick).
+        for (const auto& [flag, held] : heldInputs()) {
+            if ((input.flags & flag) && !*held) {
+                *held = true;
+                m_padOnly |= flag;
+            }
+        }
+        if (m_recording)
+            m_recording->append(input);
+    }
     m_stepFlags = input.flags;
     if (input.has(StepInput::FocusLost) && m_stage == Stage::Run)
         gamePause();
@@ -345,8 +364,31 @@ std::array<std::pair<quint32, bool*>, 14> Widget::heldInputs() {
              {StepInput::AimRight, &m_keyAimRight}}};
 }
 
+// The pad's held run actions and pressed menu actions; while a control
+// waits for a new binding, its first press is that binding instead.
+quint32 Widget::padFlags(const PadReading& reading) {
+    if (m_stage == Stage::Options && m_optionsScreen->isRemapping()) {
+        if (reading.firstPress != PadInput::None)
+            m_optionsScreen->takePadInput(reading.firstPress);
+        return 0;
+    }
+    quint32 flags = 0;
+    for (int a = 0; a < kActionCount; ++a) {
+        const Action action = Action(a);
+        if (const quint32 menuFlag = menuFlagOf(action)) {
+            flags |= reading.wasPressed(action) ? menuFlag : 0;
+            continue;
+        }
+        const bool* field = heldFlag(action);
+        for (const auto& [flag, held] : heldInputs())
+            flags |= (held == field && reading.isHeld(action)) ? flag : 0;
+    }
+    return flags;
+}
+
 StepInput Widget::liveInput() {
     StepInput input;
+    input.flags |= padFlags(m_gamepad->poll(*m_controls));
     for (const auto& [flag, held] : heldInputs())
         input.flags |= *held ? flag : 0;
     input.flags |= m_menuPresses;
@@ -1045,6 +1087,11 @@ void Widget::releaseFlag(bool& flag) {
 }
 
 void Widget::endInputTick() {
+    for (const auto& [flag, held] : heldInputs()) {
+        if (m_padOnly & flag)
+            *held = false;
+    }
+    m_padOnly = 0;
     for (bool* flag : std::as_const(m_earlyReleases))
         *flag = false;
     m_earlyReleases.clear();
@@ -1074,10 +1121,7 @@ void Widget::keyPressEvent(QKeyEvent* event) {
         // No key that pauses resumes the run: held on, it would pause it again at once.
         if (action == Action::Back && m_stage == Stage::Pause && actions.contains(Action::Pause))
             continue;
-        const quint32 menuFlag = Controls::isMenuAction(action)
-                                     ? quint32(StepInput::MenuUp)
-                                           << (int(action) - int(Action::MenuUp))
-                                     : 0;
+        const quint32 menuFlag = menuFlagOf(action);
         if (menuFlag && (!event->isAutoRepeat() || (menuFlag & kMenuMoves)))
             m_menuPresses |= menuFlag;
         else if (!menuFlag && !event->isAutoRepeat())

@@ -24,6 +24,8 @@ class GameClock;
 class GameButton;
 class GameCharacter;
 class GameOptions;
+class Gamepad;
+struct PadReading;
 class Gun;
 class MonsterSystem;
 class OptionsScreen;
@@ -85,6 +87,7 @@ public:
     Controls* controls() const { return m_controls; }
     GameOptions* options() const { return m_options; }
     OptionsScreen* optionsScreen() const { return m_optionsScreen; }
+    Gamepad* gamepad() const { return m_gamepad; }
     // Full screen, or the window over the screen's available area.
     void applyFullScreen(bool on);
     // The button the menu keys would press: the first shown one until a key
@@ -183,6 +186,7 @@ private:
     void rememberPositions();
     QPointF drawnAt(const Obstacle* obstacle) const;
     StepInput liveInput();
+    quint32 padFlags(const PadReading& reading);
     void applyInput(const StepInput& input);
     void keepReplay(int score);
     int frameHeight() const;
@@ -288,6 +292,10 @@ private:
     Controls* m_controls = nullptr;
     GameOptions* m_options = nullptr;
     OptionsScreen* m_optionsScreen = nullptr;
+    Gamepad* m_gamepad = nullptr;
+    // Held flags the pad alone sets for the step under way: the keys' own state
+    // comes back when the step has read them.
+    quint32 m_padOnly = 0;
     // Kept apart from the screen's own buttons, which the game lists as designed.
     GameButton* m_optionsButton = nullptr;
     // Where the options screen goes back to; the left button as it last saw it.

@@ -1,4 +1,5 @@
 #include "controls.h"
+#include "gamedriver.h"
 #include "gamepad.h"
 
 #include <QSettings>
@@ -115,6 +116,22 @@ private slots:
         const PadReading reading = pad.poll(controls);
         SDL_JoystickDetachVirtual(device);
         QCOMPARE(reading.firstPress, PadInput::Y);
+    }
+
+    // The window's pad: A presses the focused start, unplugging pauses the run.
+    void padPlaysTheWindow() {
+        GameDriver game;
+        QVERIFY(game.reach(Stage::Menu));
+        const int device = attachPad();
+        game.tick();
+        SDL_JoystickSetVirtualButton(joystick(device), SDL_CONTROLLER_BUTTON_A, 1);
+        game.tick();
+        QCOMPARE(game.stage(), Stage::Run);
+        SDL_JoystickSetVirtualButton(joystick(device), SDL_CONTROLLER_BUTTON_A, 0);
+        game.tick(60);
+        SDL_JoystickDetachVirtual(device);
+        game.tick();
+        QCOMPARE(game.stage(), Stage::Pause);
     }
 };
 
