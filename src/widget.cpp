@@ -372,18 +372,24 @@ quint32 Widget::padFlags(const PadReading& reading) {
             m_optionsScreen->takePadInput(reading.firstPress);
         return 0;
     }
-    quint32 flags = 0;
+    quint32 menuFlags = 0;
+    quint32 runFlags = 0;
     for (int a = 0; a < kActionCount; ++a) {
         const Action action = Action(a);
         if (const quint32 menuFlag = menuFlagOf(action)) {
-            flags |= reading.wasPressed(action) ? menuFlag : 0;
+            menuFlags |= reading.wasPressed(action) ? menuFlag : 0;
             continue;
         }
         const bool* field = heldFlag(action);
         for (const auto& [flag, held] : heldInputs())
-            flags |= (held == field && reading.isHeld(action)) ? flag : 0;
+            runFlags |= (held == field && reading.isHeld(action)) ? flag : 0;
     }
-    return flags;
+    // A that starts a run also jumps, B that resumes one also dashes: not
+    // until the button is let go, as with the keys (pressByKey).
+    m_padIgnored &= runFlags;
+    if (m_stage != Stage::Run && (menuFlags & (StepInput::Confirm | StepInput::Back)))
+        m_padIgnored = runFlags;
+    return menuFlags | (runFlags & ~m_padIgnored);
 }
 
 StepInput Widget::liveInput() {

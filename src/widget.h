@@ -296,6 +296,8 @@ private:
     // Held flags the pad alone sets for the step under way: the keys' own state
     // comes back when the step has read them.
     quint32 m_padOnly = 0;
+    // Run actions of pad inputs that pressed a button, ignored until let go.
+    quint32 m_padIgnored = 0;
     // Kept apart from the screen's own buttons, which the game lists as designed.
     GameButton* m_optionsButton = nullptr;
     // Where the options screen goes back to; the left button as it last saw it.

@@ -1,6 +1,7 @@
 #include "controls.h"
 #include "gamedriver.h"
 #include "gamepad.h"
+#include "skill.h"
 
 #include <QSettings>
 #include <QtTest>
@@ -129,6 +130,14 @@ private slots:
         QCOMPARE(game.stage(), Stage::Run);
         SDL_JoystickSetVirtualButton(joystick(device), SDL_CONTROLLER_BUTTON_A, 0);
         game.tick(60);
+        for (const auto& [button, stage] : {std::pair(SDL_CONTROLLER_BUTTON_START, Stage::Pause),
+                                            std::pair(SDL_CONTROLLER_BUTTON_B, Stage::Run)}) {
+            SDL_JoystickSetVirtualButton(joystick(device), button, 1);
+            game.tick(3);
+            SDL_JoystickSetVirtualButton(joystick(device), button, 0);
+            QCOMPARE(game.stage(), stage);
+        }
+        QVERIFY(!game->rush()->isActive()); // B resumed the run, and dashes only once let go
         SDL_JoystickDetachVirtual(device);
         game.tick();
         QCOMPARE(game.stage(), Stage::Pause);
