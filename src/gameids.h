@@ -13,6 +13,8 @@ constexpr int Win = 5;
 constexpr int Story = 6;
 constexpr int Tutorial = 7;
 constexpr int Upgrade = 8;
+// Beyond the nine screens of the game itself.
+constexpr int Options = 9;
 } // namespace Stage
 
 namespace ButtonId {
@@ -25,6 +27,7 @@ constexpr int Upgrade = 7;
 constexpr int Teach = 8;
 constexpr int Home = 10;
 constexpr int Confirm = 11;
+constexpr int Options = 12;
 } // namespace ButtonId
 
 namespace Posture {

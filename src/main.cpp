@@ -1,3 +1,4 @@
+#include "gameoptions.h"
 #include "language.h"
 #include "launchoptions.h"
 #include "replaysession.h"
@@ -45,6 +46,8 @@ int main(int argc, char* argv[]) {
         window.setGeometry(available);
         window.setFixedSize(available.width(), available.height());
         window.show();
+        if (window.options()->isFullScreen())
+            window.applyFullScreen(true);
         result = application.exec();
     }
     return result;

@@ -14,7 +14,7 @@ constexpr qint64 kMaxFileBytes = 256 * 1024 * 1024;
 constexpr int kMaxText = 64;
 constexpr int kMaxSide = 1 << 15;
 // Smallest stored forms: a span (count and flags) and a run's seed.
-constexpr qint64 kMinSpanBytes = 6;
+constexpr qint64 kMinSpanBytes = 8;
 constexpr qint64 kSeedBytes = 8;
 
 void writeText(QDataStream& out, const QString& text) {

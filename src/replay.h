@@ -9,9 +9,10 @@
 
 // What one step of the game reads from the player: the held keys and mouse
 // buttons, the pointer where the last press or release put it, a lost focus,
-// and the window frame's height, which sets the ground line.
+// the window frame's height, which sets the ground line, and the menu keys
+// pressed since the last step.
 struct StepInput {
-    enum Flag : quint16 {
+    enum Flag : quint32 {
         Jump = 0x1,
         Down = 0x2,
         Left = 0x4,
@@ -23,10 +24,26 @@ struct StepInput {
         FocusLost = 0x100,
         Pointer = 0x200,
         FrameHeight = 0x400,
+        // Held, for the slow motion and the gun without a mouse.
+        SlowMotion = 0x800,
+        Fire = 0x1000,
+        AimUp = 0x2000,
+        AimDown = 0x4000,
+        AimLeft = 0x8000,
+        AimRight = 0x10000,
+        // Pressed since the last step.
+        MenuUp = 0x20000,
+        MenuDown = 0x40000,
+        MenuLeft = 0x80000,
+        MenuRight = 0x100000,
+        Confirm = 0x200000,
+        Back = 0x400000,
+        // The mouse moved: the focus frame hides.
+        MouseMoved = 0x800000,
     };
-    static constexpr quint16 kAllFlags = 0x7ff;
+    static constexpr quint32 kAllFlags = 0xffffff;
 
-    quint16 flags = 0;
+    quint32 flags = 0;
     QPointF pointer;
     int frameHeight = 0;
 
@@ -41,7 +58,7 @@ struct StepInput {
 // encoded. Which run it keeps is told by how many runs had finished.
 class Replay {
 public:
-    static constexpr quint32 kFormat = 1;
+    static constexpr quint32 kFormat = 2;
 
     QString version;
     QString language;

@@ -4,17 +4,23 @@
 #include "attachment.h"
 #include "bullet.h"
 #include "bulletsystem.h"
+#include "controls.h"
 #include "deadeye.h"
 #include "environmentsystem.h"
+#include "focusframe.h"
 #include "gamebutton.h"
 #include "gamecharacter.h"
 #include "gameclock.h"
 #include "gameids.h"
 #include "gamenumber.h"
+#include "gameoptions.h"
+#include "gamepad.h"
 #include "gametext.h"
 #include "ground.h"
+#include "language.h"
 #include "monstersystem.h"
 #include "obstacle.h"
+#include "optionsscreen.h"
 #include "palette.h"
 #include "pixmaps.h"
 #include "progressbar.h"
@@ -32,6 +38,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScreen>
 
 #include <algorithm>
 #include <climits>
@@ -55,6 +62,18 @@ constexpr double kSideSpeed = 6.0;
 constexpr double kDeadEyeFactor = 0.1;
 constexpr double kMinDeadEyeEnergy = 1.0;
 constexpr QPointF kMouseAway(-100.0, -100.0);
+// The crosshair keys move the aim this far per step: across a full-HD window in about two seconds.
+constexpr double kAimStep = 18.0;
+constexpr quint32 kMenuMoves =
+    StepInput::MenuUp | StepInput::MenuDown | StepInput::MenuLeft | StepInput::MenuRight;
+constexpr quint32 kMenuFlags = kMenuMoves | StepInput::Confirm | StepInput::Back;
+
+// The step input's flag for a press of a menu action, 0 for a run action.
+quint32 menuFlagOf(Action action) {
+    return Controls::isMenuAction(action)
+               ? quint32(StepInput::MenuUp) << (int(action) - int(Action::MenuUp))
+               : 0;
+}
 // The banked currency is shown with this many digits.
 constexpr int kEssenceDigits = 7;
 // How long "could not save" stays on the screen: three seconds.
@@ -129,6 +148,10 @@ constexpr int kUpgradeFontSize = 20;
 constexpr int kMenuFontSize = 25;
 constexpr int kPanelPenWidth = 4;
 const QColor kPanelFill(240, 240, 240, 180);
+// The options button is drawn, in the ink and panel of the upgrade screen.
+constexpr int kOptionsButtonWidth = 160;
+constexpr int kOptionsButtonHeight = 60;
+constexpr int kOptionsButtonMargin = 4;
 
 const char* const kStoryTexts[] = {
     QT_TRANSLATE_NOOP("Widget",
@@ -170,6 +193,20 @@ qint64 upgradePrice(int level) {
     return std::min<qint64>(qint64(kPricePerLevel) * level, kMaxPrice);
 }
 
+QPixmap optionsButtonPicture() {
+    QPixmap picture(kOptionsButtonWidth, kOptionsButtonHeight);
+    picture.fill(Qt::transparent);
+    QPainter painter(&picture);
+    const QRect frame(kPanelPenWidth / 2, kPanelPenWidth / 2, kOptionsButtonWidth - kPanelPenWidth,
+                      kOptionsButtonHeight - kPanelPenWidth);
+    painter.setPen(QPen(kInkColor, kPanelPenWidth, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+    painter.setBrush(kPanelFill);
+    painter.drawRect(frame);
+    painter.setFont(QFont(kTextFontFamily, kUpgradeFontSize));
+    painter.drawText(frame, Qt::AlignCenter, QCoreApplication::translate("Widget", "选项"));
+    return picture;
+}
+
 QString upgradeText(int level) {
     if (level < 0)
         return QString();
@@ -194,6 +231,8 @@ Widget::Widget(QWidget* parent) : QWidget(parent) {
     resize(kInitialWidth, kInitialHeight);
     setWindowTitle(QCoreApplication::translate("Widget", "Widget"));
     setFocusPolicy(Qt::StrongFocus);
+    // Only to hide the keys' focus frame: the pointer still moves on presses and releases alone.
+    setMouseTracking(true);
     QPalette windowPalette = palette();
     windowPalette.setColor(QPalette::Window, kWindowBackground);
     setPalette(windowPalette);
@@ -231,9 +270,19 @@ Widget::Widget(QWidget* parent) : QWidget(parent) {
     m_bank = readEssence();
     m_essenceDisplay = new NumberSet(kEssenceDigits, m_bank, this);
     m_sounds = new SoundBoard(this);
+    m_controls = new Controls(this);
+    m_options = new GameOptions(this);
+    m_optionsScreen = new OptionsScreen(m_options, m_controls, this);
+    m_gamepad = new Gamepad(this);
+    // An unplugged pad pauses a run, as a lost focus does.
+    connect(m_gamepad, &Gamepad::padDisconnected, this, [this] { m_focusLost = true; });
+    m_optionsButton = new GameButton(QPixmap(), QPointF(0, 0), this);
+    m_optionsButton->id = ButtonId::Options;
+    m_optionsButton->setVisible(false);
     connectSounds();
 
     createTimers();
+    connectOptions();
     m_animationTick = 0;
     changeToStage(m_stage);
     m_clock->startPacing(this);
@@ -280,20 +329,76 @@ void Widget::playReplay(const Replay& replay) {
 // when recording, replaced by the recorded input when replaying.
 void Widget::takeStepInput() {
     const StepInput input = m_playback ? m_playback->next() : liveInput();
-    if (m_playback)
+    if (m_playback) {
         applyInput(input);
-    else if (m_recording)
-        m_recording->append(input);
+    } else {
+        // The keys' own state comes back at the end of the step (endInputTick).
+        for (const auto& [flag, held] : heldInputs()) {
+            if ((input.flags & flag) && !*held) {
+                *held = true;
+                m_padOnly |= flag;
+            }
+        }
+        if (m_recording)
+            m_recording->append(input);
+    }
+    m_stepFlags = input.flags;
     if (input.has(StepInput::FocusLost) && m_stage == Stage::Run)
         gamePause();
 }
 
+std::array<std::pair<quint32, bool*>, 14> Widget::heldInputs() {
+    return {{{StepInput::Jump, &m_keyJump},
+             {StepInput::Down, &m_keyDown},
+             {StepInput::Left, &m_keyLeft},
+             {StepInput::Right, &m_keyRight},
+             {StepInput::Escape, &m_keyEscape},
+             {StepInput::Skill, &m_keySkill},
+             {StepInput::MouseLeft, &m_mouseLeft},
+             {StepInput::MouseRight, &m_mouseRight},
+             {StepInput::SlowMotion, &m_keySlowMotion},
+             {StepInput::Fire, &m_keyFire},
+             {StepInput::AimUp, &m_keyAimUp},
+             {StepInput::AimDown, &m_keyAimDown},
+             {StepInput::AimLeft, &m_keyAimLeft},
+             {StepInput::AimRight, &m_keyAimRight}}};
+}
+
+// The pad's held run actions and pressed menu actions; while a control
+// waits for a new binding, its first press is that binding instead.
+quint32 Widget::padFlags(const PadReading& reading) {
+    if (m_stage == Stage::Options && m_optionsScreen->isRemapping()) {
+        if (reading.firstPress != PadInput::None)
+            m_optionsScreen->takePadInput(reading.firstPress);
+        return 0;
+    }
+    quint32 menuFlags = 0;
+    quint32 runFlags = 0;
+    for (int a = 0; a < kActionCount; ++a) {
+        const Action action = Action(a);
+        if (const quint32 menuFlag = menuFlagOf(action)) {
+            menuFlags |= reading.wasPressed(action) ? menuFlag : 0;
+            continue;
+        }
+        const bool* field = heldFlag(action);
+        for (const auto& [flag, held] : heldInputs())
+            runFlags |= (held == field && reading.isHeld(action)) ? flag : 0;
+    }
+    // A that starts a run also jumps, B that resumes one also dashes: not
+    // until the button is let go, as with the keys (pressByKey).
+    m_padIgnored &= runFlags;
+    if (m_stage != Stage::Run && (menuFlags & (StepInput::Confirm | StepInput::Back)))
+        m_padIgnored = runFlags;
+    return menuFlags | (runFlags & ~m_padIgnored);
+}
+
 StepInput Widget::liveInput() {
     StepInput input;
-    const bool* const flags[] = {&m_keyJump,   &m_keyDown,  &m_keyLeft,   &m_keyRight,
-                                 &m_keyEscape, &m_keySkill, &m_mouseLeft, &m_mouseRight};
-    for (int i = 0; i < 8; ++i)
-        input.flags |= *flags[i] ? quint16(1 << i) : 0;
+    input.flags |= padFlags(m_gamepad->poll(*m_controls));
+    for (const auto& [flag, held] : heldInputs())
+        input.flags |= *held ? flag : 0;
+    input.flags |= m_menuPresses;
+    m_menuPresses = 0;
     if (m_focusLost)
         input.flags |= StepInput::FocusLost;
     if (m_eventPointer) {
@@ -317,10 +422,8 @@ StepInput Widget::liveInput() {
 }
 
 void Widget::applyInput(const StepInput& input) {
-    bool* const flags[] = {&m_keyJump,   &m_keyDown,  &m_keyLeft,   &m_keyRight,
-                           &m_keyEscape, &m_keySkill, &m_mouseLeft, &m_mouseRight};
-    for (int i = 0; i < 8; ++i)
-        *flags[i] = input.flags & (1 << i);
+    for (const auto& [flag, held] : heldInputs())
+        *held = input.flags & flag;
     if (input.has(StepInput::Pointer))
         m_mousePos = input.pointer;
     if (input.has(StepInput::FrameHeight))
@@ -399,6 +502,8 @@ bool Widget::isMouseButtonHeld(Qt::MouseButton button) const {
 }
 
 GameButton* Widget::button(int id) const {
+    if (id == ButtonId::Options)
+        return m_optionsButton->isVisible() ? m_optionsButton : nullptr;
     for (GameButton* candidate : m_buttons) {
         if (candidate && candidate->id == id)
             return candidate;
@@ -469,6 +574,10 @@ void Widget::gameUpgrade() {
     changeToStage(Stage::Upgrade);
 }
 
+void Widget::gameOptions() {
+    changeToStage(Stage::Options);
+}
+
 void Widget::gameEnd() {
     bankScore();
     changeToStage(Stage::GameOver);
@@ -507,6 +616,10 @@ void Widget::decreaseHealth(double amount) {
 void Widget::changeToStage(int type) {
     // A click that led here must not also hit a button of the new screen.
     m_mousePos = kMouseAway;
+    // Pausing by mistake must not send the player home with one press.
+    m_focusId = type == Stage::Pause ? ButtonId::Continue : 0;
+    m_optionsButton->setVisible(false);
+    m_optionsOffered = false;
     switch (type) {
     case Stage::Loading:
         enterLoading();
@@ -534,6 +647,9 @@ void Widget::changeToStage(int type) {
         break;
     case Stage::Upgrade:
         enterUpgradeScreen();
+        break;
+    case Stage::Options:
+        enterOptions();
         break;
     default:
         break;
@@ -573,6 +689,7 @@ void Widget::enterMenu() {
     upgrade->setBottomRight(QPointF(startRect.x(), startRect.y() + startRect.height()));
     GameButton* quit = addButton(kQuitPicture, ButtonId::Quit);
     quit->setBottomRight(QPointF(width() - 1, height() - 1));
+    showOptionsButton();
 
     updateUpgrade();
     if (m_deadEye->isActive())
@@ -615,6 +732,7 @@ void Widget::enterRun() {
     if (m_stage == Stage::Menu) {
         m_random.reseed(nextRunSeed());
         m_runStartStep = m_clock->steps();
+        m_aimPoint = rect().center();
         m_stage = Stage::Run;
         const double h = m_character->sheet().height();
         m_character->setGroundY(-h + m_groundLine + kCharacterFootDepth);
@@ -653,7 +771,65 @@ void Widget::enterPause() {
     clearButtons();
     addButton(kHomePicture, ButtonId::Home)->setBottomRight(QPointF(width() - 1, height() - 1));
     addButton(kStartPicture, ButtonId::Continue)->centerInLowerPart(rect());
+    showOptionsButton();
     m_bulletSystem->setReloadPaused(true);
+}
+
+// Bottom left, which the menu and the pause screen leave free.
+// Drawn again each time, in the language of the moment. Until the player
+// moves the mouse or uses a menu key, the screen stays exactly as drawn
+// without it.
+void Widget::showOptionsButton() {
+    m_optionsButton->setImage(optionsButtonPicture());
+    m_optionsButton->setPos(
+        QPointF(kOptionsButtonMargin, height() - kOptionsButtonMargin - kOptionsButtonHeight));
+    m_optionsButton->setVisible(m_focusShown);
+    m_optionsOffered = true;
+}
+
+void Widget::enterOptions() {
+    m_optionsReturn = m_stage == Stage::Pause ? Stage::Pause : Stage::Menu;
+    m_stage = Stage::Options;
+    clearButtons();
+    m_optionsScreen->open();
+    m_optionsScreen->setFocusShown(m_focusShown);
+    m_optionsClickHeld = true;
+}
+
+// Every choice acts at once; the clock's step stretches with the game speed.
+void Widget::connectOptions() {
+    connect(m_options, &GameOptions::musicVolumeChanged, m_sounds, &SoundBoard::setMusicPercent);
+    connect(m_options, &GameOptions::effectsVolumeChanged, m_sounds,
+            &SoundBoard::setEffectsPercent);
+    connect(m_options, &GameOptions::fullScreenChanged, this, &Widget::applyFullScreen);
+    connect(m_options, &GameOptions::languageChanged, this, [this](const QString& code) {
+        Language::install(code);
+        update();
+    });
+    const auto stretch = [this] {
+        m_clock->setStepLength(GameClock::kStepMs * m_options->stepStretch());
+    };
+    connect(m_options, &GameOptions::gameSpeedChanged, this, stretch);
+    stretch();
+    connect(m_optionsScreen, &OptionsScreen::backRequested, this, [this] {
+        m_sounds->play(SoundBoard::Sfx::Button);
+        changeToStage(m_optionsReturn);
+    });
+}
+
+void Widget::applyFullScreen(bool on) {
+    if (m_playback)
+        return;
+    if (on) {
+        setMinimumSize(0, 0);
+        setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+        showFullScreen();
+        return;
+    }
+    showNormal();
+    const QRect available = screen()->availableGeometry();
+    setGeometry(available);
+    setFixedSize(available.size());
 }
 
 void Widget::enterGameOver() {
@@ -843,10 +1019,9 @@ void Widget::playSlowMotionChange() {
 
 // The magazine decides whether a bullet leaves; an empty one clicks once per
 // press of the left button.
-void Widget::fire() {
+void Widget::fire(QPointF aim) {
     const int loaded = m_bulletSystem->bulletCount();
-    const QPoint aim(int(m_mousePos.x()), int(m_mousePos.y()));
-    m_bulletSystem->shoot(m_gun->center(), aim);
+    m_bulletSystem->shoot(m_gun->center(), QPoint(int(aim.x()), int(aim.y())));
     if (m_bulletSystem->bulletCount() < loaded) {
         m_sounds->play(SoundBoard::Sfx::Shot);
     } else if (loaded < 1 && !m_dryClickMade) {
@@ -862,20 +1037,39 @@ bool* Widget::keyFlag(int key) {
 }
 
 const bool* Widget::keyFlag(int key) const {
-    switch (key) {
-    case Qt::Key_W:
-    case Qt::Key_Space:
+    for (Action action : m_controls->actionsFor(KeyboardKey{0, key})) {
+        if (!Controls::isMenuAction(action))
+            return const_cast<Widget*>(this)->heldFlag(action);
+    }
+    return nullptr;
+}
+
+bool* Widget::heldFlag(Action action) {
+    switch (action) {
+    case Action::Jump:
         return &m_keyJump;
-    case Qt::Key_S:
+    case Action::Down:
         return &m_keyDown;
-    case Qt::Key_A:
+    case Action::Left:
         return &m_keyLeft;
-    case Qt::Key_D:
+    case Action::Right:
         return &m_keyRight;
-    case Qt::Key_Escape:
+    case Action::Pause:
         return &m_keyEscape;
-    case Qt::Key_F:
+    case Action::Dash:
         return &m_keySkill;
+    case Action::SlowMotion:
+        return &m_keySlowMotion;
+    case Action::Fire:
+        return &m_keyFire;
+    case Action::AimUp:
+        return &m_keyAimUp;
+    case Action::AimDown:
+        return &m_keyAimDown;
+    case Action::AimLeft:
+        return &m_keyAimLeft;
+    case Action::AimRight:
+        return &m_keyAimRight;
     default:
         return nullptr;
     }
@@ -899,6 +1093,11 @@ void Widget::releaseFlag(bool& flag) {
 }
 
 void Widget::endInputTick() {
+    for (const auto& [flag, held] : heldInputs()) {
+        if (m_padOnly & flag)
+            *held = false;
+    }
+    m_padOnly = 0;
     for (bool* flag : std::as_const(m_earlyReleases))
         *flag = false;
     m_earlyReleases.clear();
@@ -911,17 +1110,44 @@ void Widget::keyPressEvent(QKeyEvent* event) {
             close();
         return;
     }
-    if (bool* flag = keyFlag(event->key()))
-        pressFlag(*flag);
-    else if (event->key() == Qt::Key_M && !event->isAutoRepeat())
+    m_controls->learnKeyName(*event);
+    if (m_stage == Stage::Options && m_optionsScreen->isRemapping()) {
+        if (!event->isAutoRepeat())
+            m_optionsScreen->takeKey(Controls::keyOf(*event));
+        return;
+    }
+    if (event->key() == Qt::Key_F11 && !event->isAutoRepeat())
+        m_options->setFullScreen(!m_options->isFullScreen());
+    const QList<Action> actions = m_controls->actionsFor(Controls::keyOf(*event));
+    if (actions.isEmpty() && event->key() == Qt::Key_M && !event->isAutoRepeat())
         m_sounds->toggleMuted();
+    // A held key repeats only the menu moves: a repeated Esc or Return must
+    // not press on the screen its first press opened.
+    for (Action action : actions) {
+        // No key that pauses resumes the run: held on, it would pause it again at once.
+        if (action == Action::Back && m_stage == Stage::Pause && actions.contains(Action::Pause))
+            continue;
+        const quint32 menuFlag = menuFlagOf(action);
+        if (menuFlag && (!event->isAutoRepeat() || (menuFlag & kMenuMoves)))
+            m_menuPresses |= menuFlag;
+        else if (!menuFlag && !event->isAutoRepeat())
+            pressFlag(*heldFlag(action));
+    }
 }
 
 void Widget::keyReleaseEvent(QKeyEvent* event) {
-    if (m_playback)
+    if (m_playback || event->isAutoRepeat())
         return;
-    if (bool* flag = keyFlag(event->key()))
-        releaseFlag(*flag);
+    for (Action action : m_controls->actionsFor(Controls::keyOf(*event))) {
+        if (!Controls::isMenuAction(action))
+            releaseFlag(*heldFlag(action));
+    }
+}
+
+void Widget::mouseMoveEvent(QMouseEvent* event) {
+    QWidget::mouseMoveEvent(event);
+    if (!m_playback)
+        m_menuPresses |= StepInput::MouseMoved;
 }
 
 void Widget::mousePressEvent(QMouseEvent* event) {
@@ -962,8 +1188,9 @@ void Widget::changeEvent(QEvent* event) {
 void Widget::releaseInput() {
     if (m_playback)
         return;
-    m_keyJump = m_keyDown = m_keyLeft = m_keyRight = m_keyEscape = m_keySkill = false;
-    m_mouseLeft = m_mouseRight = false;
+    for (const auto& [flag, held] : heldInputs())
+        *held = false;
+    m_menuPresses = 0;
     endInputTick();
     m_focusLost = true;
 }
@@ -1021,24 +1248,39 @@ void Widget::updateMouse() {
         if (endTick)
             return;
     }
+    if (m_stage == Stage::Options) {
+        if (m_mouseLeft && !m_optionsClickHeld)
+            m_optionsScreen->mousePress(m_mousePos, rect());
+        m_optionsClickHeld = m_mouseLeft;
+        return;
+    }
     const int stageBefore = m_stage;
     for (int i = 0; i < m_buttons.size(); ++i) {
         if (runButtonAction(m_buttons.at(i)) || m_stage != stageBefore)
-            break;
+            return;
     }
+    if (m_optionsButton->isVisible())
+        runButtonAction(m_optionsButton);
 }
 
-// The right button switches the slow motion; with the left one also held the
-// gun fires towards the last click point.
+// The right button (or the slow-motion key) switches the slow motion; with the
+// left one also held the gun fires towards the last click point, and each
+// press of the fire key fires once towards the keys' crosshair.
 void Widget::updateDeadEyeFromMouse(bool& endTick) {
     if (!m_mouseLeft)
         m_dryClickMade = false;
     if (m_deadEye->energy() < kMinDeadEyeEnergy)
         stopDeadEye();
-    if (m_mouseRight) {
-        if (m_mouseLeft) {
+    const bool firePressed = m_keyFire && !m_fireKeyWasHeld;
+    m_fireKeyWasHeld = m_keyFire;
+    const bool keyHolds = slowMotionHeld();
+    m_aimByKeys = keyHolds && !m_mouseRight;
+    if (m_aimByKeys && m_deadEye->isActive())
+        moveAim();
+    if (m_mouseRight || keyHolds) {
+        if (m_mouseLeft || firePressed) {
             if (m_deadEye->isActive())
-                fire();
+                fire(m_mouseLeft ? m_mousePos : m_aimPoint);
         } else if (!m_deadEye->isActive() && m_deadEye->energy() >= kMinDeadEyeEnergy) {
             m_deadEye->activate(kDeadEyeFactor);
             m_environment->setSpeed(kDeadEyeFactor * m_baseSpeed);
@@ -1049,10 +1291,111 @@ void Widget::updateDeadEyeFromMouse(bool& endTick) {
     }
 }
 
+// Whether the slow-motion key asks for the slow motion: held, or in toggle
+// mode switched on by a press and not stopped since, by a press or by the game.
+bool Widget::slowMotionHeld() {
+    const bool pressed = m_keySlowMotion && !m_slowKeyWasHeld;
+    m_slowKeyWasHeld = m_keySlowMotion;
+    if (!m_options->isSlowMotionToggled())
+        return m_keySlowMotion;
+    if (m_slowMotionLatched && !m_deadEye->isActive())
+        m_slowMotionLatched = false;
+    if (pressed)
+        m_slowMotionLatched = !m_slowMotionLatched;
+    return m_slowMotionLatched;
+}
+
+void Widget::moveAim() {
+    const QPointF move((m_keyAimRight - m_keyAimLeft) * kAimStep,
+                       (m_keyAimDown - m_keyAimUp) * kAimStep);
+    m_aimPoint = QPointF(std::clamp(m_aimPoint.x() + move.x(), 0.0, double(width() - 1)),
+                         std::clamp(m_aimPoint.y() + move.y(), 0.0, double(height() - 1)));
+}
+
+// The menu keys of a step on a screen with buttons: a move only shows the
+// focus while it is hidden; confirm presses the focused button and back the
+// screen's way out, each as a click on it would.
+void Widget::takeMenuActions(quint32 flags) {
+    if (m_optionsOffered && (flags & (kMenuFlags | StepInput::MouseMoved)))
+        m_optionsButton->setVisible(true);
+    if (flags & StepInput::MouseMoved)
+        m_focusShown = false;
+    if (!(flags & kMenuFlags)) {
+        m_optionsScreen->setFocusShown(m_focusShown);
+        return;
+    }
+    const bool wasShown = m_focusShown;
+    m_focusShown = true;
+    if (m_stage == Stage::Options) {
+        m_optionsScreen->setFocusShown(true);
+        for (int i = 0; i < 6 && m_stage == Stage::Options; ++i) {
+            if (flags & (quint32(StepInput::MenuUp) << i))
+                m_optionsScreen->handle(Action(int(Action::MenuUp) + i));
+        }
+        return;
+    }
+    if (flags & StepInput::Back)
+        pressByKey(button(backButtonId()), Action::Back);
+    else if (flags & StepInput::Confirm)
+        pressByKey(focusedButton(), Action::Confirm);
+    else if (wasShown)
+        moveFocus(flags & (StepInput::MenuDown | StepInput::MenuRight) ? 1 : -1);
+}
+
+// The key that pressed stays held, and may also be a run key (Esc pauses,
+// Space jumps): the screen it opens must not take that as a new order.
+void Widget::pressByKey(GameButton* pressed, Action action) {
+    if (!runButtonAction(pressed, true))
+        return;
+    for (const KeyboardKey& key : m_controls->keys(action)) {
+        for (Action held : m_controls->actionsFor(key)) {
+            if (!Controls::isMenuAction(held))
+                *heldFlag(held) = false;
+        }
+    }
+}
+
+QList<GameButton*> Widget::focusableButtons() const {
+    QList<GameButton*> shown;
+    for (GameButton* candidate : m_buttons + QList<GameButton*>{m_optionsButton}) {
+        if (candidate && candidate->isVisible())
+            shown.append(candidate);
+    }
+    return shown;
+}
+
+GameButton* Widget::focusedButton() const {
+    const QList<GameButton*> shown = focusableButtons();
+    for (GameButton* candidate : shown) {
+        if (candidate->id == m_focusId)
+            return candidate;
+    }
+    return shown.value(0);
+}
+
+void Widget::moveFocus(int direction) {
+    const QList<GameButton*> shown = focusableButtons();
+    if (shown.isEmpty())
+        return;
+    const int at = int(shown.indexOf(focusedButton()));
+    m_focusId = shown.at((at + direction + shown.size()) % shown.size())->id;
+}
+
+int Widget::backButtonId() const {
+    switch (m_stage) {
+    case Stage::Pause:
+        return ButtonId::Continue;
+    case Stage::Upgrade:
+        return ButtonId::Quit;
+    default:
+        return 0;
+    }
+}
+
 // Returns true when the action changed the stage, which ends the scan: the
-// old screen's buttons may be gone.
-bool Widget::runButtonAction(GameButton* button) {
-    if (!button || !button->rect().contains(m_mousePos))
+// old screen's buttons may be gone. A menu key presses without the pointer.
+bool Widget::runButtonAction(GameButton* button, bool pressedByKey) {
+    if (!button || (!pressedByKey && !button->rect().contains(m_mousePos)))
         return false;
     const int stageBefore = m_stage;
     const int id = button->id;
@@ -1063,7 +1406,7 @@ bool Widget::runButtonAction(GameButton* button) {
             m_sounds->play(SoundBoard::Sfx::Button);
         return m_stage != stageBefore;
     }
-    if (!m_mouseLeft)
+    if (!m_mouseLeft && !pressedByKey)
         return false;
     switch (m_stage) {
     case Stage::Menu:
@@ -1075,6 +1418,8 @@ bool Widget::runButtonAction(GameButton* button) {
             gameTeach();
         else if (id == ButtonId::Upgrade)
             gameUpgrade();
+        else if (id == ButtonId::Options)
+            gameOptions();
         break;
     case Stage::Pause:
         if (id == ButtonId::Continue) {
@@ -1083,6 +1428,8 @@ bool Widget::runButtonAction(GameButton* button) {
             bankScore();
             forgetDeathBeforePause();
             gameMenu();
+        } else if (id == ButtonId::Options) {
+            gameOptions();
         }
         break;
     case Stage::GameOver:
@@ -1119,9 +1466,13 @@ void Widget::updateScene() {
         m_environment->setSpeed(m_baseSpeed);
     if (m_saveNoticeSteps > 0)
         --m_saveNoticeSteps;
+    const int stageBefore = m_stage;
     if (m_stage == Stage::Run)
         updateKeys();
     updateMouse();
+    // The run reads its own keys; a screen the mouse just left is not pressed again.
+    if (m_stage == stageBefore && m_stage != Stage::Run && m_stage != Stage::Loading)
+        takeMenuActions(m_stepFlags);
     endInputTick();
     updatePosition();
     updateBars();
@@ -1453,6 +1804,9 @@ void Widget::paintScreen(QPainter& painter) {
     case Stage::Upgrade:
         paintUpgrade(painter);
         return;
+    case Stage::Options:
+        m_optionsScreen->paint(painter, rect());
+        return;
     case Stage::Menu:
         paintMenuScore(painter);
         break;
@@ -1575,6 +1929,7 @@ void Widget::paintRunningStage(QPainter& painter) {
         m_monsterSystem->paint(painter, m_fraction);
     m_statusBar->paint(painter);
     m_scoreBoard->paint(painter);
+    paintKeyCrosshair(painter);
 }
 
 void Widget::paintWinStage(QPainter& painter) {
@@ -1590,6 +1945,24 @@ void Widget::paintButtons(QPainter& painter) {
         if (button)
             button->paint(painter);
     }
+    if (m_optionsButton->isVisible())
+        m_optionsButton->paint(painter);
+    paintFocus(painter);
+}
+
+void Widget::paintFocus(QPainter& painter) {
+    if (!m_focusShown || m_stage == Stage::Run)
+        return;
+    if (const GameButton* focused = focusedButton())
+        paintFocusFrame(painter, focused->rect());
+}
+
+// The keys' crosshair, as the mouse's aim cursor would show it there.
+void Widget::paintKeyCrosshair(QPainter& painter) {
+    if (!m_aimByKeys || !m_deadEye->isActive())
+        return;
+    const QPixmap picture = m_cursors.aimCursor.pixmap();
+    painter.drawPixmap(m_aimPoint - QPointF(m_cursors.aimCursor.hotSpot()), picture);
 }
 
 void Widget::paintWin(QPainter& painter) {
@@ -1675,4 +2048,5 @@ void Widget::paintUpgrade(QPainter& painter) {
         if (button && (button->id == ButtonId::Quit || button->id == ButtonId::Confirm))
             button->paint(painter);
     }
+    paintFocus(painter);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cursors.h"
+#include "gameids.h"
 #include "gamerandom.h"
 #include "replay.h"
 
@@ -10,17 +11,24 @@
 #include <QString>
 #include <QWidget>
 
+#include <array>
 #include <memory>
 #include <optional>
+#include <utility>
 
 class BulletSystem;
+class Controls;
 class DeadEye;
 class EnvironmentSystem;
 class GameClock;
 class GameButton;
 class GameCharacter;
+class GameOptions;
+class Gamepad;
+struct PadReading;
 class Gun;
 class MonsterSystem;
+class OptionsScreen;
 class NumberSet;
 class Obstacle;
 class ProgressBar;
@@ -57,6 +65,7 @@ public:
     bool isKeyHeld(int key) const;
     bool isMouseButtonHeld(Qt::MouseButton button) const;
     const QList<GameButton*>& buttons() const { return m_buttons; }
+    // The options button of the menu and the pause screen included.
     GameButton* button(int id) const;
     const QList<Obstacle*>& cactusList() const { return m_cactusList; }
     const QList<Obstacle*>& birdList() const { return m_birdList; }
@@ -75,6 +84,20 @@ public:
     SoundBoard* sounds() const { return m_sounds; }
     const Cursors& cursors() const { return m_cursors; }
     const QPixmap& guideImage() const { return m_guideImage; }
+    Controls* controls() const { return m_controls; }
+    GameOptions* options() const { return m_options; }
+    OptionsScreen* optionsScreen() const { return m_optionsScreen; }
+    Gamepad* gamepad() const { return m_gamepad; }
+    // Full screen, or the window over the screen's available area.
+    void applyFullScreen(bool on);
+    // The button the menu keys would press: the first shown one until a key
+    // moves the focus. Its frame shows once a menu key has been used and
+    // hides while the mouse moves.
+    GameButton* focusedButton() const;
+    bool isFocusShown() const { return m_focusShown; }
+    // Where the crosshair keys aim, and whether the slow motion they hold is drawn there.
+    QPointF aimPoint() const { return m_aimPoint; }
+    bool isAimedByKeys() const { return m_aimByKeys; }
     // "Could not save" is on the screen.
     bool isSaveNoticeShown() const { return m_saveNoticeSteps > 0; }
     // Every random draw of the game; reseeded at each run's start.
@@ -130,6 +153,7 @@ public slots:
     void gameTeach();
     void gameQuit();
     void gameUpgrade();
+    void gameOptions();
     void changeToStage(int type);
     void checkHealth();
     void decreaseHealth(double amount);
@@ -141,6 +165,7 @@ public slots:
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
@@ -161,6 +186,7 @@ private:
     void rememberPositions();
     QPointF drawnAt(const Obstacle* obstacle) const;
     StepInput liveInput();
+    quint32 padFlags(const PadReading& reading);
     void applyInput(const StepInput& input);
     void keepReplay(int score);
     int frameHeight() const;
@@ -174,6 +200,10 @@ private:
     void enterStory();
     void enterTutorial();
     void enterUpgradeScreen();
+    void enterOptions();
+    void connectOptions();
+    void showOptionsButton();
+    QList<GameButton*> focusableButtons() const;
 
     GameButton* addButton(const QString& picture, int id);
     GameButton* takeOverButton(int id, const QString& picture);
@@ -186,13 +216,24 @@ private:
     void explodeObstacles();
     void connectSounds();
     void connectObstacleSounds(Obstacle* obstacle);
-    void fire();
+    void fire(QPointF aim);
+    bool slowMotionHeld();
+    void moveAim();
+    void takeMenuActions(quint32 flags);
+    void moveFocus(int direction);
+    void pressByKey(GameButton* pressed, Action action);
+    int backButtonId() const;
+    void paintFocus(QPainter& painter);
+    void paintKeyCrosshair(QPainter& painter);
+    bool* heldFlag(Action action);
+    // Each held flag of the step input with the field it records.
+    std::array<std::pair<quint32, bool*>, 14> heldInputs();
     void playSlowMotionChange();
     void endInterruptedDash();
     void forgetDeathBeforePause();
 
     void updateDeadEyeFromMouse(bool& endTick);
-    bool runButtonAction(GameButton* button);
+    bool runButtonAction(GameButton* button, bool pressedByKey = false);
 
     void removeObstacles();
     void spawnCactus();
@@ -231,6 +272,39 @@ private:
     bool m_keySkill = false;
     bool m_mouseLeft = false;
     bool m_mouseRight = false;
+    bool m_keySlowMotion = false;
+    bool m_keyFire = false;
+    bool m_keyAimUp = false;
+    bool m_keyAimDown = false;
+    bool m_keyAimLeft = false;
+    bool m_keyAimRight = false;
+    // Menu keys pressed and mouse moves since the last step; what this step took.
+    quint32 m_menuPresses = 0;
+    quint32 m_stepFlags = 0;
+    int m_focusId = 0;
+    bool m_focusShown = false;
+    QPointF m_aimPoint;
+    bool m_aimByKeys = false;
+    // The slow motion switched on by a press of its key in toggle mode.
+    bool m_slowMotionLatched = false;
+    bool m_slowKeyWasHeld = false;
+    bool m_fireKeyWasHeld = false;
+    Controls* m_controls = nullptr;
+    GameOptions* m_options = nullptr;
+    OptionsScreen* m_optionsScreen = nullptr;
+    Gamepad* m_gamepad = nullptr;
+    // Held flags the pad alone sets for the step under way: the keys' own state
+    // comes back when the step has read them.
+    quint32 m_padOnly = 0;
+    // Run actions of pad inputs that pressed a button, ignored until let go.
+    quint32 m_padIgnored = 0;
+    // Kept apart from the screen's own buttons, which the game lists as designed.
+    GameButton* m_optionsButton = nullptr;
+    // Where the options screen goes back to; the left button as it last saw it.
+    int m_optionsReturn = 1;
+    bool m_optionsClickHeld = false;
+    // The screen has an options button, shown once the mouse moves or a menu key is used.
+    bool m_optionsOffered = false;
     // Presses no tick has seen yet, and those of them already released again
     // (flag pointers above).
     QList<bool*> m_unseenPresses;

@@ -1,5 +1,7 @@
 #include "controls.h"
+#include "gamedriver.h"
 #include "gamepad.h"
+#include "skill.h"
 
 #include <QSettings>
 #include <QtTest>
@@ -115,6 +117,30 @@ private slots:
         const PadReading reading = pad.poll(controls);
         SDL_JoystickDetachVirtual(device);
         QCOMPARE(reading.firstPress, PadInput::Y);
+    }
+
+    // The window's pad: A presses the focused start, unplugging pauses the run.
+    void padPlaysTheWindow() {
+        GameDriver game;
+        QVERIFY(game.reach(Stage::Menu));
+        const int device = attachPad();
+        game.tick();
+        SDL_JoystickSetVirtualButton(joystick(device), SDL_CONTROLLER_BUTTON_A, 1);
+        game.tick();
+        QCOMPARE(game.stage(), Stage::Run);
+        SDL_JoystickSetVirtualButton(joystick(device), SDL_CONTROLLER_BUTTON_A, 0);
+        game.tick(60);
+        for (const auto& [button, stage] : {std::pair(SDL_CONTROLLER_BUTTON_START, Stage::Pause),
+                                            std::pair(SDL_CONTROLLER_BUTTON_B, Stage::Run)}) {
+            SDL_JoystickSetVirtualButton(joystick(device), button, 1);
+            game.tick(3);
+            SDL_JoystickSetVirtualButton(joystick(device), button, 0);
+            QCOMPARE(game.stage(), stage);
+        }
+        QVERIFY(!game->rush()->isActive()); // B resumed the run, and dashes only once let go
+        SDL_JoystickDetachVirtual(device);
+        game.tick();
+        QCOMPARE(game.stage(), Stage::Pause);
     }
 };
 

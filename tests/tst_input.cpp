@@ -1,6 +1,13 @@
 #include "testsupport.h"
 
+#include "focusframe.h"
+#include "gameclock.h"
+#include "gameoptions.h"
+#include "optionsscreen.h"
+#include "palette.h"
+
 #include <QFocusEvent>
+#include <QSettings>
 
 // The handlers only record what is held; the frame acts on it.
 namespace {
@@ -119,6 +126,96 @@ private slots:
         game.releaseKey(Qt::Key_Escape);
         game.step();
         QVERIFY(game.stage() == Stage::Pause && heldCount(game.widget()) == 0);
+    }
+
+    // Arrows and Tab move the focus, Return presses, Esc backs; the mouse hides the frame.
+    void keyboardAlone() {
+        GameDriver game;
+        QVERIFY(game.reach(Stage::Menu));
+        const auto focused = [&game] { return game->focusedButton()->id; };
+        QVERIFY(focused() == ButtonId::Start && !game->isFocusShown());
+        game.tapKey(Qt::Key_Down); // only shows the frame
+        QVERIFY(focused() == ButtonId::Start && game->isFocusShown());
+        const QRectF frame = focusFrameRect(game->focusedButton()->rect());
+        QCOMPARE(game.paint().pixelColor(frame.topLeft().toPoint()), kInkColor);
+        for (int key : {Qt::Key_Tab, Qt::Key_Right, Qt::Key_Left})
+            game.tapKey(key);
+        QCOMPARE(focused(), ButtonId::Teach);
+        game.tapKey(Qt::Key_Down);
+        game.tapKey(Qt::Key_Return);
+        QCOMPARE(game.stage(), Stage::Upgrade);
+        game.tapKey(Qt::Key_Escape);
+        QCOMPARE(game.stage(), Stage::Menu);
+        game.tapKey(Qt::Key_Space);
+        game.tick(60);
+        QCOMPARE(game.stage(), Stage::Run);
+        game.tapKey(Qt::Key_Escape);
+        QCOMPARE(game.stage(), Stage::Pause);
+        game.tapKey(Qt::Key_Escape); // pauses, so it does not resume
+        QVERIFY(game.stage() == Stage::Pause && focused() == ButtonId::Continue);
+        game.tapKey(Qt::Key_Return);
+        QCOMPARE(game.stage(), Stage::Run);
+        game.tapKey(Qt::Key_Escape);
+        game.tapKey(Qt::Key_Right); // the options, beyond the pause screen's own buttons
+        QCOMPARE(focused(), ButtonId::Options);
+        game.tapKey(Qt::Key_Return);
+        QCOMPARE(game.stage(), Stage::Options);
+        game.tapKey(Qt::Key_Escape);
+        QVERIFY(game.stage() == Stage::Pause && game->isPaused());
+        game.tapKey(Qt::Key_Left);
+        game.tapKey(Qt::Key_Return);
+        QCOMPARE(game.stage(), Stage::Menu);
+        QVERIFY(game.clickButton(ButtonId::Options) && game.stage() == Stage::Options);
+        for (int row = 0; row < OptionsScreen::GameSpeedRow; ++row)
+            game.tapKey(Qt::Key_Down);
+        game.tapKey(Qt::Key_Left); // 90 %: every step lasts 100 / 90 as long
+        QVERIFY(qAbs(game->clock()->stepLength() - 2000.0 / 90) < 1e-3);
+        game.tapKey(Qt::Key_Right);
+        game.tapKey(Qt::Key_Escape);
+        QCOMPARE(game.stage(), Stage::Menu);
+        QMouseEvent move(QEvent::MouseMove, kSky, game->mapToGlobal(kSky), Qt::NoButton,
+                         Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(game.widget(), &move);
+        game.tick();
+        QVERIFY(!game->isFocusShown() && game->mousePos() != kSky);
+    }
+
+    void slowMotionByKeys_data() {
+        QTest::addColumn<bool>("toggled");
+        QTest::newRow("hold") << false;
+        QTest::newRow("toggle") << true;
+    }
+
+    // E holds (or toggles) the slow motion, the arrows aim, each Return fires once.
+    void slowMotionByKeys() {
+        QFETCH(bool, toggled);
+        GameDriver game;
+        QVERIFY(game.reach(Stage::Menu) && game.startRun());
+        game->options()->setSlowMotionToggled(toggled);
+        const QPointF aim = game->aimPoint();
+        game.pressKey(Qt::Key_E);
+        game.tick();
+        if (toggled)
+            game.releaseKey(Qt::Key_E);
+        game.pressKey(Qt::Key_Right);
+        game.pressKey(Qt::Key_Up);
+        game.tick(2);
+        game.releaseKey(Qt::Key_Up);
+        QVERIFY(game->deadEye()->isActive() && game->isAimedByKeys());
+        QCOMPARE(game->aimPoint(), aim + QPointF(36, -36));
+        BulletSystem* gun = game->bulletSystem();
+        const int loaded = gun->bulletCount();
+        game.pressKey(Qt::Key_Return);
+        game.tick(20);
+        QCOMPARE(gun->bulletCount(), loaded - 1);
+        game.releaseKey(Qt::Key_Return);
+        game.tick();
+        game.tapKey(Qt::Key_Return);
+        QCOMPARE(gun->bulletCount(), loaded - 2);
+        game.tapKey(Qt::Key_E);
+        game.tick();
+        QCOMPARE(game->deadEye()->isActive(), false);
+        game->options()->setSlowMotionToggled(false);
     }
 };
 

@@ -325,5 +325,9 @@ has begun.</translation>
         <source>无法保存</source>
         <translation>Could not save</translation>
     </message>
+    <message>
+        <source>选项</source>
+        <translation>Options</translation>
+    </message>
 </context>
 </TS>
