@@ -298,7 +298,7 @@ private:
     quint32 m_padOnly = 0;
     // Run actions of pad inputs that pressed a button, ignored until let go.
     quint32 m_padIgnored = 0;
-    // Kept apart from the screen's own buttons, which the game lists as designed.
+    // Kept apart from the screen's own buttons, whose list stays as it always was.
     GameButton* m_optionsButton = nullptr;
     // Where the options screen goes back to; the left button as it last saw it.
     int m_optionsReturn = 1;
