@@ -97,6 +97,7 @@ private:
             QFile::remove("data_0");
         if (m_starts++ > 0)
             m_game.restart();
+        m_game->setFixedSeed(m_random());
         QObject::connect(m_game->monsterSystem(), &MonsterSystem::gameWin, [this] { ++m_wins; });
         m_stage = m_game.stage();
         m_fixedObjects = m_fixedObjects < 0 ? fixedObjects(*m_game.widget()) : m_fixedObjects;
@@ -127,6 +128,9 @@ private:
         else if (stage == Stage::Upgrade)
             id = confirm && confirm->isVisible() && pick <= 80 ? ButtonId::Confirm : ButtonId::Quit;
         m_bossRun = id == ButtonId::Start ? chance(0.4) : m_bossRun;
+        // Each run draws from a seed of the soak's own, so a soak seed replays exactly.
+        if (id == ButtonId::Start)
+            m_game->setFixedSeed(m_random());
         m_runsSinceStart = id == ButtonId::Quit ? 0 : m_runsSinceStart + (id == ButtonId::Start);
         return m_game.clickButton(id) && stage == Stage::Menu && id == ButtonId::Quit;
     }
