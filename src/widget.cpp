@@ -1357,20 +1357,30 @@ void Widget::pressByKey(GameButton* pressed, Action action) {
 
 QList<GameButton*> Widget::focusableButtons() const {
     QList<GameButton*> shown;
-    for (GameButton* candidate : m_buttons + QList<GameButton*>{m_optionsButton}) {
+    for (GameButton* candidate : m_buttons) {
         if (candidate && candidate->isVisible())
             shown.append(candidate);
     }
+    if (m_optionsButton->isVisible())
+        shown.append(m_optionsButton);
     return shown;
 }
 
+// Painted with every frame that shows the focus: found without building a list.
 GameButton* Widget::focusedButton() const {
-    const QList<GameButton*> shown = focusableButtons();
-    for (GameButton* candidate : shown) {
-        if (candidate->id == m_focusId)
+    GameButton* first = nullptr;
+    const auto consider = [this, &first](GameButton* candidate) {
+        if (!candidate || !candidate->isVisible())
+            return false;
+        if (!first)
+            first = candidate;
+        return candidate->id == m_focusId;
+    };
+    for (GameButton* candidate : m_buttons) {
+        if (consider(candidate))
             return candidate;
     }
-    return shown.value(0);
+    return consider(m_optionsButton) ? m_optionsButton : first;
 }
 
 void Widget::moveFocus(int direction) {
