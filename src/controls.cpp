@@ -1,5 +1,7 @@
 #include "controls.h"
 
+#include "keyboardlayout.h"
+
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QKeySequence>
@@ -268,7 +270,8 @@ bool KeyboardKey::matches(const KeyboardKey& other) const {
     return key == other.key;
 }
 
-Controls::Controls(QObject* parent) : QObject(parent) {
+Controls::Controls(QObject* parent)
+    : QObject(parent), m_printedKeys(KeyboardLayout::printedKeys()) {
     load();
 }
 

@@ -51,7 +51,8 @@ public:
     void bind(Action action, PadInput input);
     void resetToDefaults();
 
-    // Remembers what the current layout prints on the event's key.
+    // Remembers what the current layout prints on the event's key, for when
+    // the player switched layouts since the game read it at start.
     void learnKeyName(const QKeyEvent& event);
     QString keyName(const KeyboardKey& key) const;
     // The action's keys (pad inputs) by name, " / " between them.
@@ -68,6 +69,7 @@ private:
 
     std::array<QList<KeyboardKey>, kActionCount> m_keys;
     std::array<QList<PadInput>, kActionCount> m_pad;
-    // Scan code -> the Qt::Key the layout gave it in the last event seen.
+    // Scan code -> the Qt::Key the layout prints on it: read at start, then
+    // as the last event on the key gave it.
     QHash<quint32, int> m_printedKeys;
 };

@@ -5,7 +5,7 @@
 #   tools/setup-deps.sh lint   that and the package checkers of `make lint-package`
 set -euo pipefail
 
-packages=(g++ make cmake python3 qt6-base-dev qt6-tools-dev qt6-l10n-tools libsdl2-dev libsdl2-mixer-dev libgl1-mesa-dev fonts-wqy-microhei xvfb xauth)
+packages=(g++ make cmake python3 qt6-base-dev qt6-tools-dev qt6-l10n-tools libsdl2-dev libsdl2-mixer-dev libxkbcommon-x11-dev libgl1-mesa-dev fonts-wqy-microhei xvfb xauth)
 
 case "${1:-}" in
     "") ;;
