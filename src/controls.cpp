@@ -358,6 +358,8 @@ QString Controls::keyName(const KeyboardKey& key) const {
         return QStringLiteral("←");
     case Qt::Key_Right:
         return QStringLiteral("→");
+    case Qt::Key_Space:
+        return tr("空格");
     case 0:
     case Qt::Key_unknown:
         return QStringLiteral("#%1").arg(key.scanCode);

@@ -63,3 +63,7 @@ bool Language::install(const QString& code) {
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     return true;
 }
+
+bool Language::isEnglishInstalled() {
+    return !installedTranslator().isNull();
+}

@@ -22,4 +22,5 @@ public:
     // pictures with a language-specific variant load that variant. False for
     // an unknown code or a catalogue that cannot be loaded.
     static bool install(const QString& code);
+    static bool isEnglishInstalled();
 };

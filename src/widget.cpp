@@ -30,6 +30,7 @@
 #include "soundboard.h"
 #include "statusbar.h"
 #include "steptimer.h"
+#include "tutorialguide.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -116,7 +117,6 @@ const QString kQuitPicture = QStringLiteral(":/images/quit.png");
 const QString kPausePicture = QStringLiteral(":/images/pause.png");
 const QString kHomePicture = QStringLiteral(":/images/home.png");
 const QString kConfirmPicture = QStringLiteral(":/images/confirm.png");
-const QString kGuidePicture = QStringLiteral(":/images/guide.jpg");
 const QString kRestartPicture = QStringLiteral(":/images/restart.png");
 
 // Painting.
@@ -869,7 +869,8 @@ void Widget::enterStory() {
 
 void Widget::enterTutorial() {
     m_stage = Stage::Tutorial;
-    m_guideImage = loadPixmap(kGuidePicture);
+    m_guideImage = TutorialGuide::load(*m_controls);
+    m_fittedGuide = QPixmap();
     takeOverButton(ButtonId::Start, kStartPicture)->centerInLowerPart(rect());
     if (SavedFile::write(kFirstStartMarker, 1))
         m_firstStart = false;

@@ -1,4 +1,6 @@
 #include "controls.h"
+#include "pixmaps.h"
+#include "tutorialguide.h"
 
 #include <QKeyEvent>
 #include <QSettings>
@@ -68,11 +70,11 @@ private slots:
         QTest::addColumn<QByteArray>("layout");
         QTest::addColumn<QString>("jump");
         QTest::addColumn<QString>("left");
-        QTest::newRow("qwerty") << QByteArray("us") << "W / Space"
+        QTest::newRow("qwerty") << QByteArray("us") << "W / 空格"
                                 << "A";
-        QTest::newRow("azerty") << QByteArray("fr") << "Z / Space"
+        QTest::newRow("azerty") << QByteArray("fr") << "Z / 空格"
                                 << "Q";
-        QTest::newRow("cyrillic") << QByteArray("ru") << "Ц / Space"
+        QTest::newRow("cyrillic") << QByteArray("ru") << "Ц / 空格"
                                   << "Ф";
     }
 
@@ -88,16 +90,60 @@ private slots:
         QCOMPARE(controls.keyNames(Action::Left), left);
         QCOMPARE(controls.keyNames(Action::AimLeft), QStringLiteral("←"));
         controls.learnKeyName(keyEvent(25, Qt::Key_Y));
-        QCOMPARE(controls.keyNames(Action::Jump), QStringLiteral("Y / Space"));
+        QCOMPARE(controls.keyNames(Action::Jump), QStringLiteral("Y / 空格"));
+    }
+
+    void tutorialShowsThePlayersKeys_data() {
+        QTest::addColumn<QByteArray>("layout");
+        QTest::addColumn<bool>("dashOnG");
+        QTest::addColumn<QList<QStringList>>("caps");
+        QTest::addColumn<QString>("walkCaption");
+        QTest::newRow("shipped") << QByteArray("us") << false << TutorialGuide::shippedCaps()
+                                 << "A / D：左右移动";
+        QTest::newRow("azerty")
+            << QByteArray("fr") << false
+            << QList<QStringList>{{"Z", "空格"}, {"S"}, {"Q", "D"}, {"F"}, {"Esc"}}
+            << "Q / D：左右移动";
+        QTest::newRow("remapped")
+            << QByteArray("us") << true
+            << QList<QStringList>{{"W", "空格"}, {"S"}, {"A", "D"}, {"G"}, {"Esc"}}
+            << "A / D：左右移动";
+    }
+
+    // The shipped picture is kept as it is unless a cap would be wrong; then
+    // only the keyboard rows are drawn again.
+    void tutorialShowsThePlayersKeys() {
+        QFETCH(QByteArray, layout);
+        QFETCH(bool, dashOnG);
+        QFETCH(QList<QStringList>, caps);
+        QFETCH(QString, walkCaption);
+        qputenv("XKB_DEFAULT_LAYOUT", layout);
+        Controls controls;
+        qunsetenv("XKB_DEFAULT_LAYOUT");
+        if (dashOnG)
+            controls.bind(Action::Dash, KeyboardKey{42, Qt::Key_G});
+        const QList<GuidePainter::Row> rows = TutorialGuide::rows(controls);
+        QList<QStringList> drawn;
+        for (const GuidePainter::Row& row : rows)
+            drawn << row.caps;
+        QCOMPARE(drawn, caps);
+        QCOMPARE(rows.at(2).caption, walkCaption);
+        const QImage shipped = loadPixmap(TutorialGuide::kPicture).toImage();
+        const QImage guide = TutorialGuide::load(controls).toImage();
+        const QRect column = GuidePainter::keyboardColumn(int(rows.size()));
+        QCOMPARE(guide.copy(column) == shipped.copy(column), caps == TutorialGuide::shippedCaps());
+        const QRect mouseColumn(column.right() + 8, 0, guide.width() - column.right() - 8,
+                                guide.height());
+        QVERIFY(guide.copy(mouseColumn) == shipped.copy(mouseColumn));
     }
 
     void clashSwapsWithinItsKind() {
         Controls controls;
         QSignalSpy changed(&controls, &Controls::changed);
         controls.bind(Action::Dash, Controls::keyOf(keyEvent(65, Qt::Key_Space)));
-        QCOMPARE(controls.keyNames(Action::Dash), QStringLiteral("Space"));
+        QCOMPARE(controls.keyNames(Action::Dash), QStringLiteral("空格"));
         QCOMPARE(controls.keyNames(Action::Jump), QStringLiteral("W / F"));
-        QCOMPARE(controls.keyNames(Action::Confirm), QStringLiteral("Return / Space"));
+        QCOMPARE(controls.keyNames(Action::Confirm), QStringLiteral("Return / 空格"));
         controls.bind(Action::Jump, PadInput::B);
         QCOMPARE(controls.padInputs(Action::Dash), QList<PadInput>{PadInput::A});
         QCOMPARE(controls.padInputs(Action::Back), QList<PadInput>{PadInput::B});
@@ -134,7 +180,7 @@ private slots:
         const Controls controls;
         const bool keyboard = key.contains("keyboard");
         QCOMPARE(controls.keyNames(Action::Right), keyboard ? "D" : "L");
-        QCOMPARE(controls.keyNames(Action::Jump), QStringLiteral("W / Space"));
+        QCOMPARE(controls.keyNames(Action::Jump), QStringLiteral("W / 空格"));
         QCOMPARE(controls.padInputs(Action::Dash), QList<PadInput>{PadInput::B});
     }
 };

@@ -108,7 +108,7 @@ private slots:
         QCOMPARE(options.musicVolume(), 90);
         controls.bind(Action::Jump, KeyboardKey{0, Qt::Key_K});
         screen.mousePress(screen.rowRect(OptionsScreen::ResetRow, window).center(), window);
-        QCOMPARE(controls.keyNames(Action::Jump), QStringLiteral("W / Space"));
+        QCOMPARE(controls.keyNames(Action::Jump), QStringLiteral("W / 空格"));
         QCOMPARE(screen.focus(), int(OptionsScreen::ResetRow));
         QVERIFY(!screen.isFocusShown());
         screen.handle(Action::MenuDown);

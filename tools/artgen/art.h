@@ -1,5 +1,7 @@
 #pragma once
 
+#include "guidepainter.h"
+
 #include <QColor>
 #include <QFont>
 #include <QImage>
@@ -16,12 +18,12 @@
 namespace art {
 
 // The palette.
-inline const QColor kInk{83, 83, 83};
-inline const QColor kInkDark{48, 48, 52};
+inline const QColor kInk = GuidePainter::kInk;
+inline const QColor kInkDark = GuidePainter::kInkDark;
 inline const QColor kInkSoft{128, 128, 128};
 inline const QColor kInkPale{176, 176, 176};
-inline const QColor kPaper{247, 247, 247};
-inline const QColor kWorld{240, 240, 240};
+inline const QColor kPaper = GuidePainter::kPaper;
+inline const QColor kWorld = GuidePainter::kWorld;
 inline const QColor kGold{232, 178, 36};
 inline const QColor kGoldDark{128, 88, 12};
 inline const QColor kGoldLight{255, 226, 128};

@@ -98,10 +98,8 @@ QString wording(Language language, const Words& words) {
 }
 
 QFont cjkFont(int pixelSize, bool bold) {
-    QFont font(QStringLiteral("WenQuanYi Micro Hei"));
-    font.setPixelSize(pixelSize);
+    QFont font = GuidePainter::font(pixelSize);
     font.setBold(bold);
-    font.setStyleStrategy(QFont::PreferAntialias);
     return font;
 }
 

@@ -1,6 +1,7 @@
 // The tutorial picture: every control with a small drawing of its key or
 // mouse button, a scene that shows the slow-motion shot, and the goal.
 #include "art.h"
+#include "guidepainter.h"
 
 #include <QPainterPath>
 
@@ -10,48 +11,29 @@ namespace {
 
 constexpr int kWidth = 1127;
 constexpr int kHeight = 711;
-constexpr int kKeySize = 54;
-constexpr int kRowHeight = 80;
-constexpr int kLeftColumn = 56;
 constexpr int kRightColumn = 548;
-// Caption pixel sizes of the keyboard and the mouse column, Chinese then
-// English: the English lines run longer in the same room.
-constexpr int kKeyCaptionSize[] = {28, 26};
 constexpr int kMouseCaptionSize[] = {26, 24};
 
-void chamferedBox(QPainter& p, const QRect& r, int step, const QColor& colour) {
-    p.fillRect(r.adjusted(2 * step, 0, -2 * step, 0), colour);
-    p.fillRect(r.adjusted(step, step, -step, -step), colour);
-    p.fillRect(r.adjusted(0, 2 * step, 0, -2 * step), colour);
-}
-
-void panel(QPainter& p, const QRect& r, const QColor& face) {
-    chamferedBox(p, r.translated(0, 4), 3, kInkDark);
-    chamferedBox(p, r, 3, kInk);
-    chamferedBox(p, r.adjusted(3, 3, -3, -3), 3, face);
-}
-
-// Key cap with its label; returns the x just right of it.
-int key(QPainter& p, int x, int y, const QString& text, int width = kKeySize) {
-    const QRect cap(x, y, width, kKeySize - 4);
-    panel(p, cap, kPaper);
-    p.fillRect(cap.adjusted(9, 3, -9, -cap.height() + 6), Qt::white);
-    p.setFont(cjkFont(text.size() > 1 ? 20 : 26));
-    p.setPen(kInkDark);
-    p.drawText(cap, Qt::AlignCenter, text);
-    return x + width;
-}
-
-void slash(QPainter& p, int x, int y) {
-    p.setFont(cjkFont(26));
-    p.setPen(kInk);
-    p.drawText(QRect(x, y, 24, kKeySize - 4), Qt::AlignCenter, QStringLiteral("/"));
-}
-
-void caption(QPainter& p, int x, int y, int width, const QString& text, int size = 28) {
+void caption(QPainter& p, int x, int y, int width, const QString& text, int size) {
     p.setFont(cjkFont(size));
     p.setPen(kInkDark);
-    p.drawText(QRect(x, y, width, kKeySize - 4), Qt::AlignLeft | Qt::AlignVCenter, text);
+    p.drawText(QRect(x, y, width, GuidePainter::kKeySize - 4), Qt::AlignLeft | Qt::AlignVCenter,
+               text);
+}
+
+// The keyboard rows as a US layout prints the default keys.
+QList<GuidePainter::Row> keyboardRows(Language language) {
+    const auto say = [language](const Words& words) { return wording(language, words); };
+    const QString space = say({"空格", "Space"});
+    return {
+        {{QStringLiteral("W"), space}, true, say({"W / 空格：跳跃", "W / Space: jump"})},
+        {{QStringLiteral("S")}, false, say({"S：下蹲 / 空中急降", "S: duck / drop fast"})},
+        {{QStringLiteral("A"), QStringLiteral("D")},
+         false,
+         say({"A / D：左右移动", "A / D: walk left / right"})},
+        {{QStringLiteral("F")}, false, say({"F：冲刺（无敌）", "F: dash (invincible)"})},
+        {{QStringLiteral("Esc")}, false, say({"Esc：暂停", "Esc: pause"})},
+    };
 }
 
 // Mouse seen from above; the held right button glows gold, a clicked left
@@ -96,7 +78,7 @@ void mouse(QPainter& p, int x, int y, bool leftClick) {
 // A slice of the game under the slow-motion veil: the dinosaur, its golden
 // gun, the aimed shot and a bird about to be hit.
 void scene(QPainter& p, const QRect& box) {
-    panel(p, box, kWorld);
+    GuidePainter::panel(p, box, kWorld);
     const QRect inner = box.adjusted(6, 6, -6, -6);
     p.save();
     p.setClipRect(inner);
@@ -132,7 +114,6 @@ void scene(QPainter& p, const QRect& box) {
 QImage guide(Language language) {
     const auto say = [language](const Words& words) { return wording(language, words); };
     const int column = language == Language::Chinese ? 0 : 1;
-    const int keyCaption = kKeyCaptionSize[column];
     const int mouseCaption = kMouseCaptionSize[column];
     QImage image(kWidth, kHeight, QImage::Format_RGB32);
     image.fill(kWorld);
@@ -140,8 +121,8 @@ QImage guide(Language language) {
     p.setRenderHint(QPainter::TextAntialiasing);
 
     // Frame and title.
-    chamferedBox(p, image.rect().adjusted(10, 10, -10, -10), 4, kInk);
-    chamferedBox(p, image.rect().adjusted(15, 15, -15, -15), 4, kWorld);
+    GuidePainter::chamferedBox(p, image.rect().adjusted(10, 10, -10, -10), 4, kInk);
+    GuidePainter::chamferedBox(p, image.rect().adjusted(15, 15, -15, -15), 4, kWorld);
     p.setFont(cjkFont(46));
     p.setPen(kInkDark);
     p.drawText(QRect(0, 30, kWidth, 60), Qt::AlignCenter, say({"操作说明", "Controls"}));
@@ -150,27 +131,9 @@ QImage guide(Language language) {
     p.fillRect(QRect(kWidth / 2 + 118, 96, 12, 4), kInk);
 
     // Keyboard column.
-    int y = 126;
-    int x = key(p, kLeftColumn, y, QStringLiteral("W"));
-    slash(p, x + 4, y);
-    key(p, x + 32, y, say({"空格", "Space"}), 96);
-    caption(p, kLeftColumn + 206, y, 260, say({"W / 空格：跳跃", "W / Space: jump"}), keyCaption);
-    y += kRowHeight;
-    key(p, kLeftColumn, y, QStringLiteral("S"));
-    caption(p, kLeftColumn + 206, y, 260, say({"S：下蹲 / 空中急降", "S: duck / drop fast"}),
-            keyCaption);
-    y += kRowHeight;
-    x = key(p, kLeftColumn, y, QStringLiteral("A"));
-    key(p, x + 10, y, QStringLiteral("D"));
-    caption(p, kLeftColumn + 206, y, 260, say({"A / D：左右移动", "A / D: walk left / right"}),
-            keyCaption);
-    y += kRowHeight;
-    key(p, kLeftColumn, y, QStringLiteral("F"));
-    caption(p, kLeftColumn + 206, y, 260, say({"F：冲刺（无敌）", "F: dash (invincible)"}),
-            keyCaption);
-    y += kRowHeight;
-    key(p, kLeftColumn, y, QStringLiteral("Esc"), 72);
-    caption(p, kLeftColumn + 206, y, 260, say({"Esc：暂停", "Esc: pause"}), keyCaption);
+    GuidePainter::paintRows(p, keyboardRows(language),
+                            language == Language::Chinese ? GuidePainter::kChineseCaptionPixels
+                                                          : GuidePainter::kEnglishCaptionPixels);
 
     // Divider between the columns.
     for (int dot = 130; dot < 520; dot += 14)
@@ -189,7 +152,7 @@ QImage guide(Language language) {
 
     // The goal.
     const QRect goal(56, 572, kWidth - 112, 86);
-    panel(p, goal, kPaper);
+    GuidePainter::panel(p, goal, kPaper);
     p.drawImage(QPoint(goal.left() + 14, goal.top() + 12),
                 ufo().scaled(92, 64, Qt::KeepAspectRatio, Qt::SmoothTransformation));
     p.setFont(cjkFont(29));
