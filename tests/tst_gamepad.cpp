@@ -1,29 +1,15 @@
 #include "controls.h"
+#include "gamebutton.h"
+#include "gamecharacter.h"
 #include "gamedriver.h"
+#include "gameoptions.h"
 #include "gamepad.h"
+#include "optionsscreen.h"
 #include "skill.h"
+#include "virtualpad.h"
 
 #include <QSettings>
 #include <QtTest>
-
-#include <SDL.h>
-
-namespace {
-// A pad as SDL's virtual joystick driver makes one: laid out as a game controller.
-int attachPad() {
-    SDL_VirtualJoystickDesc desc{};
-    desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
-    desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
-    desc.naxes = SDL_CONTROLLER_AXIS_MAX;
-    desc.nbuttons = kPadButtonCount;
-    desc.name = "Test pad";
-    return SDL_JoystickAttachVirtualEx(&desc);
-}
-
-SDL_Joystick* joystick(int deviceIndex) {
-    return SDL_JoystickFromInstanceID(SDL_JoystickGetDeviceInstanceID(deviceIndex));
-}
-} // namespace
 
 class GamepadTest : public QObject {
     Q_OBJECT
@@ -141,6 +127,53 @@ private slots:
         SDL_JoystickDetachVirtual(device);
         game.tick();
         QCOMPARE(game.stage(), Stage::Pause);
+    }
+
+    // The d-pad and the left stick walk the buttons and the options' rows, A
+    // presses, B goes back: each tap, then the stage and the focused button or row.
+    void padWalksTheMenus() {
+        GameDriver game({{"data_0", "1"}, {"game_score.txt", "120"}});
+        QVERIFY(game.reach(Stage::Menu));
+        const int device = attachPad();
+        game.tick();
+        const auto focus = [&game] {
+            return game.stage() == Stage::Options ? game->optionsScreen()->focus()
+                                                  : game->focusedButton()->id;
+        };
+        const std::initializer_list<std::tuple<PadTap, int, int>> walk = {
+            {kDown, Stage::Menu, ButtonId::Start}, // only shows the frame
+            {kRight, Stage::Menu, ButtonId::Teach},
+            {kStickDown, Stage::Menu, ButtonId::Upgrade},
+            {kA, Stage::Upgrade, ButtonId::Confirm},
+            {kB, Stage::Menu, ButtonId::Start},
+            {kLeft, Stage::Menu, ButtonId::Options},
+            {kA, Stage::Options, OptionsScreen::MusicVolumeRow},
+            {kStickDown, Stage::Options, OptionsScreen::EffectsVolumeRow},
+            {kLeft, Stage::Options, OptionsScreen::EffectsVolumeRow},
+            {kStickLeft, Stage::Options, OptionsScreen::EffectsVolumeRow},
+            {kUp, Stage::Options, OptionsScreen::MusicVolumeRow},
+            {kB, Stage::Menu, ButtonId::Start},
+            {kStickDown, Stage::Menu, ButtonId::Teach},
+            {kDown, Stage::Menu, ButtonId::Upgrade},
+            {kA, Stage::Upgrade, ButtonId::Confirm},
+            {kA, Stage::Menu, ButtonId::Start}, // bought a level
+            {kA, Stage::Run, 0},
+            {kStart, Stage::Pause, ButtonId::Continue},
+            {kRight, Stage::Pause, ButtonId::Options},
+            {kA, Stage::Options, OptionsScreen::MusicVolumeRow},
+            {kB, Stage::Pause, ButtonId::Continue},
+            {kB, Stage::Run, 0},
+        };
+        QList<std::pair<int, int>> seen, expected;
+        for (const auto& [input, stage, focused] : walk) {
+            tap(game, device, input);
+            seen << std::pair(game.stage(), game.stage() == Stage::Run ? 0 : focus());
+            expected << std::pair(stage, focused);
+        }
+        SDL_JoystickDetachVirtual(device);
+        QCOMPARE(seen, expected);
+        QVERIFY(game->options()->effectsVolume() == 80 && game->options()->musicVolume() == 100);
+        QCOMPARE(game->character()->level(), 2);
     }
 };
 
