@@ -113,6 +113,7 @@ const QString kBestReplay = QString::fromLatin1(FileName::BestReplay);
 const QString kStartPicture = QStringLiteral(":/images/start.png");
 const QString kTeachPicture = QStringLiteral(":/images/teach.png");
 const QString kUpgradePicture = QStringLiteral(":/images/upgrade.png");
+const QString kOptionsPicture = QStringLiteral(":/images/options.png");
 const QString kQuitPicture = QStringLiteral(":/images/quit.png");
 const QString kPausePicture = QStringLiteral(":/images/pause.png");
 const QString kHomePicture = QStringLiteral(":/images/home.png");
@@ -148,9 +149,6 @@ constexpr int kUpgradeFontSize = 20;
 constexpr int kMenuFontSize = 25;
 constexpr int kPanelPenWidth = 4;
 const QColor kPanelFill(240, 240, 240, 180);
-// The options button is drawn, in the ink and panel of the upgrade screen.
-constexpr int kOptionsButtonWidth = 160;
-constexpr int kOptionsButtonHeight = 60;
 constexpr int kOptionsButtonMargin = 4;
 
 const char* const kStoryTexts[] = {
@@ -191,20 +189,6 @@ void registerFontSubstitutes() {
 // 64 bits: a hand-edited level may sit anywhere in the int range.
 qint64 upgradePrice(int level) {
     return std::min<qint64>(qint64(kPricePerLevel) * level, kMaxPrice);
-}
-
-QPixmap optionsButtonPicture() {
-    QPixmap picture(kOptionsButtonWidth, kOptionsButtonHeight);
-    picture.fill(Qt::transparent);
-    QPainter painter(&picture);
-    const QRect frame(kPanelPenWidth / 2, kPanelPenWidth / 2, kOptionsButtonWidth - kPanelPenWidth,
-                      kOptionsButtonHeight - kPanelPenWidth);
-    painter.setPen(QPen(kInkColor, kPanelPenWidth, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
-    painter.setBrush(kPanelFill);
-    painter.drawRect(frame);
-    painter.setFont(QFont(kTextFontFamily, kUpgradeFontSize));
-    painter.drawText(frame, Qt::AlignCenter, QCoreApplication::translate("Widget", "选项"));
-    return picture;
 }
 
 QString upgradeText(int level) {
@@ -776,13 +760,13 @@ void Widget::enterPause() {
 }
 
 // Bottom left, which the menu and the pause screen leave free.
-// Drawn again each time, in the language of the moment. Until the player
+// Loaded again each time, in the language of the moment. Until the player
 // moves the mouse or uses a menu key, the screen stays exactly as drawn
 // without it.
 void Widget::showOptionsButton() {
-    m_optionsButton->setImage(optionsButtonPicture());
-    m_optionsButton->setPos(
-        QPointF(kOptionsButtonMargin, height() - kOptionsButtonMargin - kOptionsButtonHeight));
+    m_optionsButton->setImage(loadPixmap(kOptionsPicture));
+    m_optionsButton->setPos(QPointF(kOptionsButtonMargin, height() - kOptionsButtonMargin -
+                                                              m_optionsButton->image().height()));
     m_optionsButton->setVisible(m_focusShown);
     m_optionsOffered = true;
 }

@@ -21,14 +21,15 @@ const Picture kPictures[] = {
     {"ufo_unhealthy.png", 1288, 224, 4}, {"bombs_big.png", 1800, 360, 5},
     {"mk_fly.png", 600, 600, 1}, {"numbers.png", 455, 50, 10}, {"start.png", 158, 142, 1},
     {"restart.png", 158, 142, 1}, {"teach.png", 142, 63, 1}, {"upgrade.png", 142, 63, 1},
+    {"options.png", 142, 63, 1},
     {"quit.png", 99, 44, 1}, {"confirm.png", 99, 44, 1}, {"pause.png", 99, 44, 1},
     {"home.png", 99, 44, 1}, {"guide.jpg", 1127, 711, 1}, {"icon.png", 86, 86, 1},
 };
 // clang-format on
 
 // The pictures with writing on them, which come in English too.
-const QStringList kWritten = {"start.png",   "restart.png", "teach.png", "upgrade.png", "quit.png",
-                              "confirm.png", "pause.png",   "home.png",  "guide.jpg"};
+const QStringList kWritten = {"start.png", "restart.png", "teach.png", "upgrade.png", "options.png",
+                              "quit.png",  "confirm.png", "pause.png", "home.png",    "guide.jpg"};
 
 QImage load(const char* name) {
     return QImage(QStringLiteral(":/images/") + QLatin1String(name))

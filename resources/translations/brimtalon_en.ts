@@ -123,6 +123,10 @@
         <source>右摇杆↓</source>
         <translation>R stick ↓</translation>
     </message>
+    <message>
+        <source>空格</source>
+        <translation>Space</translation>
+    </message>
 </context>
 <context>
     <name>EnvironmentSystem</name>
@@ -221,6 +225,29 @@ and get ready for tomorrow&apos;s escape!</translation>
     <message>
         <source>技能</source>
         <translation>Dash</translation>
+    </message>
+</context>
+<context>
+    <name>TutorialGuide</name>
+    <message>
+        <source>%1：跳跃</source>
+        <translation>%1: jump</translation>
+    </message>
+    <message>
+        <source>%1：下蹲 / 空中急降</source>
+        <translation>%1: duck / drop fast</translation>
+    </message>
+    <message>
+        <source>%1：左右移动</source>
+        <translation>%1: walk left / right</translation>
+    </message>
+    <message>
+        <source>%1：冲刺（无敌）</source>
+        <translation>%1: dash (invincible)</translation>
+    </message>
+    <message>
+        <source>%1：暂停</source>
+        <translation>%1: pause</translation>
     </message>
 </context>
 <context>
@@ -324,10 +351,6 @@ has begun.</translation>
     <message>
         <source>无法保存</source>
         <translation>Could not save</translation>
-    </message>
-    <message>
-        <source>选项</source>
-        <translation>Options</translation>
     </message>
 </context>
 </TS>

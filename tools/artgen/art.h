@@ -110,6 +110,7 @@ QImage quitButton(Language language);
 QImage confirmButton(Language language);
 QImage teachButton(Language language);
 QImage upgradeButton(Language language);
+QImage optionsButton(Language language);
 QImage guide(Language language);
 
 // Shared by the icon and the tutorial picture.

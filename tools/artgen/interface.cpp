@@ -274,4 +274,19 @@ QImage upgradeButton(Language language) {
     });
 }
 
+QImage optionsButton(Language language) {
+    return wideButton(language, {"选项", "Options"}, [](QPainter& p) {
+        // A cog: eight teeth round a hub with a hole.
+        static const char* const cog[] = {
+            ".....##.....", "..#.####.#..", ".##########.", "..###..###..",
+            ".###....###.", "####....####", "####....####", ".###....###.",
+            "..###..###..", ".##########.", "..#.####.#..", ".....##.....",
+        };
+        for (int row = 0; row < 12; ++row)
+            for (int col = 0; col < 12; ++col)
+                if (cog[row][col] == '#')
+                    cell(p, col, row, kInk);
+    });
+}
+
 } // namespace art

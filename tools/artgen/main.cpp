@@ -69,6 +69,7 @@ const QList<WrittenPicture>& writtenPictures() {
         {"restart.png", {158, 142}, art::restartButton},
         {"teach.png", {142, 63}, art::teachButton},
         {"upgrade.png", {142, 63}, art::upgradeButton},
+        {"options.png", {142, 63}, art::optionsButton},
         {"quit.png", {99, 44}, art::quitButton},
         {"confirm.png", {99, 44}, art::confirmButton},
         {"pause.png", {99, 44}, art::pauseButton},
