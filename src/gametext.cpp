@@ -39,6 +39,13 @@ void GameText::advance() {
     }
 }
 
+void GameText::hurry() {
+    if (m_fadingOut)
+        return;
+    m_color.setAlpha(kOpaque);
+    m_holdTime = 0;
+}
+
 void GameText::display(QPainter& painter) {
     painter.setFont(QFont(kFontFamily, kFontSize));
     painter.setPen(m_color);
@@ -82,6 +89,11 @@ void TextList::advance() {
     }
     m_shown = m_texts.at(m_index);
     m_shown->advance();
+}
+
+void TextList::hurry() {
+    if (m_index < m_texts.size())
+        m_texts.at(m_index)->hurry();
 }
 
 void TextList::display(QPainter& painter) {

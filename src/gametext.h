@@ -22,6 +22,9 @@ public:
     QColor color() const { return m_color; }
 
     void advance();
+    // The player asked to go on: the rest of the fade-in and of the hold is
+    // skipped, the fade-out is kept.
+    void hurry();
 
 public slots:
     void display(QPainter& painter);
@@ -52,6 +55,7 @@ public:
     const QList<GameText*>& texts() const { return m_texts; }
     // One step: moves to the next text once the shown one has ended.
     void advance();
+    void hurry();
 
 public slots:
     void display(QPainter& painter);

@@ -1299,7 +1299,8 @@ void Widget::moveAim() {
 
 // The menu keys of a step on a screen with buttons: a move only shows the
 // focus while it is hidden; confirm presses the focused button and back the
-// screen's way out, each as a click on it would.
+// screen's way out, each as a click on it would. In the story, which has no
+// buttons, confirm hurries the shown text on.
 void Widget::takeMenuActions(quint32 flags) {
     if (m_optionsOffered && (flags & (kMenuFlags | StepInput::MouseMoved)))
         m_optionsButton->setVisible(true);
@@ -1307,6 +1308,11 @@ void Widget::takeMenuActions(quint32 flags) {
         m_focusShown = false;
     if (!(flags & kMenuFlags)) {
         m_optionsScreen->setFocusShown(m_focusShown);
+        return;
+    }
+    if (m_stage == Stage::Story) {
+        if ((flags & StepInput::Confirm) && m_textList)
+            m_textList->hurry();
         return;
     }
     const bool wasShown = m_focusShown;

@@ -19,6 +19,7 @@ class ControlsTest : public QObject {
 private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
     void init() { QSettings("Brimtalon", "Brimtalon").clear(); }
+    void cleanup() { init(); }
 
     void defaultKeys_data() {
         QTest::addColumn<quint32>("scanCode");

@@ -3,6 +3,7 @@
 #include "focusframe.h"
 #include "gameclock.h"
 #include "gameoptions.h"
+#include "gametext.h"
 #include "optionsscreen.h"
 #include "palette.h"
 
@@ -178,6 +179,23 @@ private slots:
         QCoreApplication::sendEvent(game.widget(), &move);
         game.tick();
         QVERIFY(!game->isFocusShown() && game->mousePos() != kSky);
+    }
+
+    // Return or Space hurries the shown story text into its fade-out.
+    void storyGoesOnByKeys() {
+        GameDriver game(kFirstStart);
+        QVERIFY(game.reach(Stage::Story));
+        game.tick(3);
+        const GameText* first = game->textList()->texts().first();
+        game.tapKey(Qt::Key_Return);
+        QVERIFY(first->isFadingOut() && first->color().alpha() == 250);
+        game.tick(49);
+        QVERIFY(!first->isEnded());
+        game.tick();
+        QVERIFY(first->isEnded() && game->textList()->index() == 0);
+        for (int i = 0; i < 400 && game.stage() == Stage::Story; ++i)
+            game.tapKey(Qt::Key_Space);
+        QCOMPARE(game.stage(), Stage::Tutorial);
     }
 
     void slowMotionByKeys_data() {
