@@ -70,7 +70,11 @@ bool mayBeQtOption(const QStringList& unknownNames, const QStringList& arguments
 
 QString helpText(const QCommandLineParser& parser) {
     // Before the application object exists Qt does not know the program's name.
-    return parser.helpText().replace(QStringLiteral("<executable_name>"), kProgramName);
+    return parser.helpText().replace(QStringLiteral("<executable_name>"), kProgramName) +
+           QStringLiteral(
+               "\nThe options screen (volumes, full screen, language, slow motion, game\n"
+               "speed, keys and gamepad) keeps its choices in\n"
+               "~/.config/Brimtalon/Brimtalon.conf ($XDG_CONFIG_HOME when set).\n");
 }
 
 // Creates `path` when missing and makes it the working directory; returns

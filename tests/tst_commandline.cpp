@@ -63,6 +63,8 @@ private slots:
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("printed");
         QTest::newRow("help") << QStringList{"--help"} << 0 << "--data-dir <DIR>";
+        QTest::newRow("help names the options file")
+            << QStringList{"--help"} << 0 << "/Brimtalon/Brimtalon.conf";
         QTest::newRow("version") << QStringList{"--version"} << 0
                                  << "brimtalon " BRIMTALON_VERSION "\n";
         QTest::newRow("unknown") << QStringList{"--bogus"} << 2

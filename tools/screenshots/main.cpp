@@ -2,6 +2,7 @@
 // with the game driver:
 //   brimtalon_screenshots [--size WxH] [--language CODE] <output folder>
 
+#include "gamebutton.h"
 #include "gamecharacter.h"
 #include "gamedriver.h"
 #include "gameids.h"
@@ -179,6 +180,17 @@ void upgradeScreen(Director& director) {
     director.save("14-upgrade");
 }
 
+// Reached by keys alone, as a keyboard player finds it: the focus frame
+// shows, and with it the options button.
+void optionsScreen(Director& director) {
+    director.driver().tapKey(Qt::Key_Escape);
+    for (int i = 0; i < 8 && director.game().focusedButton()->id != ButtonId::Options; ++i)
+        director.driver().tapKey(Qt::Key_Left);
+    director.driver().tapKey(Qt::Key_Return);
+    director.tick(3);
+    director.save("15-options");
+}
+
 QSize parseSize(const QString& text) {
     static const QRegularExpression pattern(QStringLiteral("^(\\d+)x(\\d+)$"));
     const QRegularExpressionMatch match = pattern.match(text);
@@ -225,5 +237,6 @@ int main(int argc, char* argv[]) {
     bossScreens(director);
     gameOverScreen(director);
     upgradeScreen(director);
+    optionsScreen(director);
     return 0;
 }
