@@ -36,6 +36,8 @@ private slots:
         QCOMPARE(restarted.language(), QStringLiteral("en"));
         QCOMPARE(restarted.gameSpeed(), 70);
         QCOMPARE(restarted.stepStretch(), 100.0 / 70);
+        options.setGameSpeed(40); // the slowest is 60 %
+        QCOMPARE(options.stepStretch(), 100.0 / 60);
     }
 
     void badOptionsGiveDefaults() {
