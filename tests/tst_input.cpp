@@ -142,6 +142,11 @@ private slots:
         for (int key : {Qt::Key_Tab, Qt::Key_Right, Qt::Key_Left})
             game.tapKey(key);
         QCOMPARE(focused(), ButtonId::Teach);
+        game.tapKey(Qt::Key_Return);
+        QCOMPARE(game.stage(), Stage::Tutorial);
+        game.tapKey(Qt::Key_Return); // its start button leads to the menu
+        QVERIFY(game.stage() == Stage::Menu && focused() == ButtonId::Start);
+        game.tapKey(Qt::Key_Down);
         game.tapKey(Qt::Key_Down);
         game.tapKey(Qt::Key_Return);
         QCOMPARE(game.stage(), Stage::Upgrade);
@@ -173,6 +178,13 @@ private slots:
         QVERIFY(qAbs(game->clock()->stepLength() - 2000.0 / 90) < 1e-3);
         game.tapKey(Qt::Key_Right);
         game.tapKey(Qt::Key_Escape);
+        QCOMPARE(game.stage(), Stage::Menu);
+        game.tapKey(Qt::Key_Return);
+        game.tick(60);
+        game->character()->die();
+        game.tick(3);
+        QVERIFY(game.stage() == Stage::GameOver && focused() == ButtonId::Restart);
+        game.tapKey(Qt::Key_Return);
         QCOMPARE(game.stage(), Stage::Menu);
         QMouseEvent move(QEvent::MouseMove, kSky, game->mapToGlobal(kSky), Qt::NoButton,
                          Qt::NoButton, Qt::NoModifier);
