@@ -36,10 +36,6 @@ public:
         // A "/" between the caps: either key does it. Without, each does its half.
         bool alternatives = false;
         QString caption;
-        bool operator==(const Row& other) const {
-            return caps == other.caps && alternatives == other.alternatives &&
-                   caption == other.caption;
-        }
     };
 
     static QFont font(int pixelSize);

@@ -16,13 +16,6 @@ QStringList firstNames(const Controls& controls, Action action, int count) {
         names << controls.keyName(key);
     return names;
 }
-
-QList<QStringList> capsOf(const QList<GuidePainter::Row>& rows) {
-    QList<QStringList> caps;
-    for (const GuidePainter::Row& row : rows)
-        caps << row.caps;
-    return caps;
-}
 } // namespace
 
 const QString TutorialGuide::kPicture = QStringLiteral(":/images/guide.jpg");
@@ -40,6 +33,13 @@ QList<GuidePainter::Row> TutorialGuide::rows(const Controls& controls) {
             {walk, false, tr("%1：左右移动").arg(walk.join(slash))},
             {dash, false, tr("%1：冲刺（无敌）").arg(dash.join(slash))},
             {pause, false, tr("%1：暂停").arg(pause.join(slash))}};
+}
+
+QList<QStringList> TutorialGuide::capsOf(const QList<GuidePainter::Row>& rows) {
+    QList<QStringList> caps;
+    for (const GuidePainter::Row& row : rows)
+        caps << row.caps;
+    return caps;
 }
 
 QList<QStringList> TutorialGuide::shippedCaps() {

@@ -18,6 +18,7 @@ public:
 
     static QPixmap load(const Controls& controls);
     static QList<GuidePainter::Row> rows(const Controls& controls);
+    static QList<QStringList> capsOf(const QList<GuidePainter::Row>& rows);
     // The caps the shipped picture carries.
     static QList<QStringList> shippedCaps();
 };

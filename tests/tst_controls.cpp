@@ -99,8 +99,10 @@ private slots:
         QTest::addColumn<bool>("dashOnG");
         QTest::addColumn<QList<QStringList>>("caps");
         QTest::addColumn<QString>("walkCaption");
-        QTest::newRow("shipped") << QByteArray("us") << false << TutorialGuide::shippedCaps()
-                                 << "A / D：左右移动";
+        QTest::newRow("shipped")
+            << QByteArray("us") << false
+            << QList<QStringList>{{"W", "空格"}, {"S"}, {"A", "D"}, {"F"}, {"Esc"}}
+            << "A / D：左右移动";
         QTest::newRow("azerty")
             << QByteArray("fr") << false
             << QList<QStringList>{{"Z", "空格"}, {"S"}, {"Q", "D"}, {"F"}, {"Esc"}}
@@ -124,15 +126,13 @@ private slots:
         if (dashOnG)
             controls.bind(Action::Dash, KeyboardKey{42, Qt::Key_G});
         const QList<GuidePainter::Row> rows = TutorialGuide::rows(controls);
-        QList<QStringList> drawn;
-        for (const GuidePainter::Row& row : rows)
-            drawn << row.caps;
-        QCOMPARE(drawn, caps);
+        QCOMPARE(TutorialGuide::capsOf(rows), caps);
         QCOMPARE(rows.at(2).caption, walkCaption);
         const QImage shipped = loadPixmap(TutorialGuide::kPicture).toImage();
         const QImage guide = TutorialGuide::load(controls).toImage();
         const QRect column = GuidePainter::keyboardColumn(int(rows.size()));
-        QCOMPARE(guide.copy(column) == shipped.copy(column), caps == TutorialGuide::shippedCaps());
+        const bool redrawn = QByteArray(QTest::currentDataTag()) != "shipped";
+        QCOMPARE(guide.copy(column) != shipped.copy(column), redrawn);
         const QRect mouseColumn(column.right() + 8, 0, guide.width() - column.right() - 8,
                                 guide.height());
         QVERIFY(guide.copy(mouseColumn) == shipped.copy(mouseColumn));
